@@ -1,0 +1,40 @@
+#include "conversion/ShortPath.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#ifdef Q_OS_WIN
+#include <vector>
+#include <windows.h>
+
+QString ShortPathOf(const QString &path)
+{
+    if (path.isEmpty())
+        return QString();
+    const std::wstring longPath = path.toStdWString();
+    std::vector<wchar_t> buffer(1024, L' ');
+    DWORD n = GetShortPathNameW(longPath.c_str(), buffer.data(), DWORD(buffer.size()));
+    if (n > buffer.size()) {
+        // Too small: n is the length needed, terminating zero included.
+        buffer.assign(size_t(n) + 1, L' ');
+        n = GetShortPathNameW(longPath.c_str(), buffer.data(), DWORD(buffer.size()));
+    }
+    if (n == 0 || n > buffer.size())
+        return QString();
+    return QString::fromWCharArray(buffer.data(), int(n));
+}
+
+#else
+
+QString ShortPathOf(const QString &path)
+{
+    if (path.isEmpty())
+        return QString();
+    const QFileInfo info(path);
+    // exists() follows links; a dangling link names nothing the converter could read.
+    if (!info.exists())
+        return QString();
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+#endif

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Message box styles, numbered as the classic message box flags.
+enum class MessageStyle {
+    Plain = 0,
+    Critical = 16,
+    Question = 36, // Yes and No buttons
+    Warning = 48,
+    Information = 64,
+};
+
+enum class MessageAnswer { Ok, Yes, No };
+
+enum class WindowMode {
+    MaximizedFocus = 3,
+};
+
+struct AppVersion
+{
+    int major = 0;
+    int minor = 0;
+    int revision = 0;
+};
+
+// How a started program ended.
+struct ProcessEnd
+{
+    qint64 taskId = 0;
+    bool crashed = false;
+    int exitCode = 0;
+    QString lastErrorLine; // last non-empty line written to standard error
+};
+
+struct StartResult
+{
+    qint64 taskId = 0;
+    QString error; // the system's reason when the program could not be started
+    bool started() const { return error.isEmpty(); }
+};
+
+// The open chooser's state; it outlives each use, so its file name carries over.
+struct FileChooser
+{
+    QString dialogTitle;
+    QString filter;       // the description shown in the type list
+    QStringList patterns; // names listed, matched without regard to letter case
+    QString fileName;     // start name before a use, the chosen path after a confirmed one
+};
+
+// Everything that blocks on the user or touches the desktop goes through here, so that
+// handlers can be driven in tests by a recording fake.
+class DesktopServices
+{
+public:
+    virtual ~DesktopServices();
+
+    // An empty title means the application title.
+    MessageAnswer messageBox(const QString &prompt, MessageStyle style,
+                             const QString &title = QString());
+
+    // Starts program with arguments (no shell involved) and returns at once. onEnd runs later,
+    // on the user-interface thread, once the program has ended; never when the start failed.
+    virtual StartResult startProgram(const QString &program, const QStringList &arguments,
+                                     WindowMode mode,
+                                     std::function<void(const ProcessEnd &)> onEnd) = 0;
+
+    // Shows the open chooser modally. True and chooser.fileName set when the user confirmed.
+    virtual bool showOpen(FileChooser &chooser) = 0;
+
+    // Shows a folder in the desktop's file manager.
+    virtual void openFolder(const QString &folder) = 0;
+
+    // A program found on the search path, or empty.
+    virtual QString findExecutable(const QString &name) const = 0;
+
+    // The folder of the program's executable, without a trailing separator.
+    virtual QString applicationFolder() const = 0;
+    virtual QString applicationTitle() const = 0;
+    virtual AppVersion applicationVersion() const = 0;
+
+protected:
+    virtual MessageAnswer showMessage(const QString &prompt, MessageStyle style,
+                                      const QString &title) = 0;
+};

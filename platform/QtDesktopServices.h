@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/DesktopServices.h"
+#include "platform/ProcessStarter.h"
+
+// The desktop services on Qt: dialogs, processes and application information.
+class QtDesktopServices : public DesktopServices
+{
+public:
+    StartResult startProgram(const QString &program, const QStringList &arguments, WindowMode mode,
+                             std::function<void(const ProcessEnd &)> onEnd) override;
+    bool showOpen(FileChooser &chooser) override;
+    void openFolder(const QString &folder) override;
+    QString findExecutable(const QString &name) const override;
+    QString applicationFolder() const override;
+    QString applicationTitle() const override;
+    AppVersion applicationVersion() const override;
+
+protected:
+    MessageAnswer showMessage(const QString &prompt, MessageStyle style,
+                              const QString &title) override;
+
+private:
+    ProcessStarter starter;
+};
+
+// A file-name pattern that matches whatever the letter case: "*.avi" -> "*.[aA][vV][iI]".
+QString caseInsensitivePattern(const QString &pattern);

@@ -1,0 +1,107 @@
+#include "TestClips.h"
+#include "platform/ProcessStarter.h"
+
+#include <QtTest>
+
+class TestProcessStarter : public QObject
+{
+    Q_OBJECT
+private slots:
+    void lastLineSurvivesPiecesAndCarriageReturns();
+    void lastLineStaysBounded();
+    void endIsReported_data();
+    void endIsReported();
+    void argumentsReachTheProgramUnchanged();
+    void missingProgramIsAnError();
+};
+
+void TestProcessStarter::lastLineSurvivesPiecesAndCarriageReturns()
+{
+    LastLineTracker tracker;
+    tracker.feed("first line\nsize=  12kB time=00:00:01\r");
+    tracker.feed("size=  24kB ti");
+    tracker.feed("me=00:00:02\r\n\n   \n");
+    QCOMPARE(tracker.lastLine(), "size=  24kB time=00:00:02");
+    tracker.feed("Conversion failed!");
+    QCOMPARE(tracker.lastLine(), "Conversion failed!");
+}
+
+void TestProcessStarter::lastLineStaysBounded()
+{
+    LastLineTracker tracker;
+    for (int i = 0; i < 1000; ++i)
+        tracker.feed(QByteArray(1000, 'x'));
+    QVERIFY(tracker.lastLine().size() <= 4096);
+}
+
+void TestProcessStarter::endIsReported_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("crashed");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("lastLine");
+    QTest::newRow("error status")
+        << "echo 'Stream mapping' >&2; echo 'Invalid data found' >&2; echo >&2; exit 1" << false
+        << 1 << "Invalid data found";
+    QTest::newRow("success") << "echo done >&2; exit 0" << false << 0 << "done";
+    QTest::newRow("killed by a signal") << "echo dying >&2; kill -SEGV $$" << true << 0 << "dying";
+}
+
+void TestProcessStarter::endIsReported()
+{
+    QFETCH(QString, script);
+    QFETCH(bool, crashed);
+    QFETCH(int, exitCode);
+    QFETCH(QString, lastLine);
+    QTemporaryDir dir;
+    const QString program = dir.filePath("ffmpeg");
+    QVERIFY(WriteFakeConverter(program, script));
+
+    ProcessStarter starter;
+    std::optional<ProcessEnd> end;
+    const StartResult started = starter.start(program, {}, [&](const ProcessEnd &e) { end = e; });
+    QVERIFY(started.started());
+    QVERIFY(started.taskId > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 10000);
+    QCOMPARE(end->taskId, started.taskId);
+    QCOMPARE(end->crashed, crashed);
+    if (!crashed)
+        QCOMPARE(end->exitCode, exitCode);
+    QCOMPARE(end->lastErrorLine, lastLine);
+}
+
+void TestProcessStarter::argumentsReachTheProgramUnchanged()
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath("ffmpeg");
+    const QString record = dir.filePath("args");
+    QVERIFY(WriteFakeConverter(program, "for a in \"$@\"; do printf '%s\\n--\\n' \"$a\"; done > '" +
+                                            record + "'"));
+    const QStringList arguments = {"a  b", "$(touch pwned)", "x;y", "'q\"", "-y.avi", "è 中 😀"};
+    ProcessStarter starter;
+    bool ended = false;
+    QVERIFY(starter.start(program, arguments, [&](const ProcessEnd &) { ended = true; }).started());
+    QTRY_VERIFY_WITH_TIMEOUT(ended, 10000);
+    QFile file(record);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QStringList received = QString::fromUtf8(file.readAll()).split("\n--\n");
+    received.removeLast();
+    QCOMPARE(received, arguments);
+    QVERIFY(!QFile::exists(dir.filePath("pwned")));
+    QVERIFY(!QFile::exists("pwned"));
+}
+
+void TestProcessStarter::missingProgramIsAnError()
+{
+    ProcessStarter starter;
+    bool ended = false;
+    const StartResult result =
+        starter.start("/nonexistent/ffmpeg", {}, [&](const ProcessEnd &) { ended = true; });
+    QVERIFY(!result.started());
+    QVERIFY(!result.error.isEmpty());
+    QTest::qWait(50);
+    QVERIFY(!ended);
+}
+
+QTEST_GUILESS_MAIN(TestProcessStarter)
+#include "tst_ProcessStarter.moc"

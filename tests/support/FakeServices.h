@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/DesktopServices.h"
+#include "platform/ProcessStarter.h"
+
+#include <QList>
+#include <QQueue>
+#include <memory>
+
+// Records what handlers ask of the desktop and answers from a script. Programs are either
+// only recorded (and ended by the test) or, with realProcesses, really started.
+class FakeServices : public DesktopServices
+{
+public:
+    struct Message
+    {
+        QString prompt;
+        MessageStyle style;
+        QString title;
+    };
+    struct Start
+    {
+        QString program;
+        QStringList arguments;
+        WindowMode mode;
+        std::function<void(const ProcessEnd &)> onEnd;
+        qint64 taskId;
+    };
+
+    // Scripted answers, consumed in order.
+    QQueue<MessageAnswer> questionAnswers;      // default No when empty
+    QQueue<std::optional<QString>> openAnswers; // a path confirms, nullopt cancels
+    QString startError;                         // non-empty: the next start fails with it
+
+    QList<Message> messages;
+    QList<Start> starts;
+    QList<FileChooser> openCalls; // the chooser as each use found it
+    QStringList openedFolders;
+
+    QString appFolder = QStringLiteral("/opt/quillon");
+    QString pathConverter = QStringLiteral("/usr/bin/ffmpeg"); // what the search path finds
+    bool realProcesses = false;
+
+    // Ends a recorded (not real) start as the converter would.
+    void finish(int index, int exitCode, bool crashed = false, const QString &lastLine = {});
+
+    StartResult startProgram(const QString &program, const QStringList &arguments, WindowMode mode,
+                             std::function<void(const ProcessEnd &)> onEnd) override;
+    bool showOpen(FileChooser &chooser) override;
+    void openFolder(const QString &folder) override { openedFolders << folder; }
+    QString findExecutable(const QString &name) const override;
+    QString applicationFolder() const override { return appFolder; }
+    QString applicationTitle() const override { return QStringLiteral("Quillon"); }
+    AppVersion applicationVersion() const override { return {1, 0, 0}; }
+
+protected:
+    MessageAnswer showMessage(const QString &prompt, MessageStyle style,
+                              const QString &title) override;
+
+private:
+    std::unique_ptr<ProcessStarter> starter;
+    qint64 nextTaskId = 4242;
+};

@@ -1,0 +1,45 @@
+#include "TestClips.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+int RunToEnd(const QString &program, const QStringList &arguments, QString *output)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    if (output)
+        *output = QString::fromUtf8(process.readAll());
+    return process.exitCode();
+}
+
+bool MakeClip(const QString &path, double seconds)
+{
+    const QString duration = QString::number(seconds);
+    return RunToEnd(QStringLiteral(QUILLON_FFMPEG),
+                    {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                     "sine=frequency=440:sample_rate=48000:duration=" + duration, "-f", "lavfi",
+                     "-i", "testsrc=size=160x120:rate=10:duration=" + duration, "-shortest",
+                     path}) == 0;
+}
+
+QString FfprobePath()
+{
+    return QFileInfo(QStringLiteral(QUILLON_FFMPEG)).absolutePath() + QStringLiteral("/ffprobe");
+}
+
+bool WriteFakeConverter(const QString &path, const QString &body)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    file.write("#!/bin/sh\n");
+    file.write(body.toUtf8());
+    file.write("\n");
+    file.close();
+    return file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                               QFileDevice::ExeOther);
+}

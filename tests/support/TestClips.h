@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Runs a program to its end and returns its exit code (-1 when it crashed or could not start).
+int RunToEnd(const QString &program, const QStringList &arguments, QString *output = nullptr);
+
+// Makes a short clip with a sine sound track and a test picture, in the container that the
+// path's extension names. False when ffmpeg failed.
+bool MakeClip(const QString &path, double seconds);
+
+// The converter's prober, installed beside ffmpeg.
+QString FfprobePath();
+
+// Writes an executable shell script standing in for the converter.
+bool WriteFakeConverter(const QString &path, const QString &body);
