@@ -34,6 +34,12 @@ void reportEnd(DesktopServices &services, const QString &outputBase, const Proce
 
 } // namespace
 
+QString VideoFileOf(const QString &inputText)
+{
+    const QString shortInput = ShortPathOf(inputText);
+    return !shortInput.isEmpty() && QFileInfo(shortInput).isFile() ? shortInput : QString();
+}
+
 QString LocateConverter(const DesktopServices &services)
 {
 #ifdef Q_OS_WIN
@@ -50,7 +56,7 @@ QString LocateConverter(const DesktopServices &services)
 qint64 RunConversionRequest(DesktopServices &services, const RequestInput &input)
 {
     const QString text = input.inputText;
-    const QString shortInput = ShortPathOf(text);
+    const QString shortInput = VideoFileOf(text);
 
     if (text.isEmpty()) {
         services.messageBox(
@@ -66,7 +72,7 @@ qint64 RunConversionRequest(DesktopServices &services, const RequestInput &input
             input.clearInput();
         return 0;
     }
-    if (shortInput.isEmpty() || !QFileInfo(shortInput).isFile()) {
+    if (shortInput.isEmpty()) {
         services.messageBox(QStringLiteral("Il file video non esiste:") + kCrLf + text,
                             MessageStyle::Warning);
         return 0;

@@ -25,5 +25,8 @@ inline const QString kVideoFilePattern = QStringLiteral("*.avi;*.flv;*.mp4");
 // once it has ended, tells the user how it went. Returns the started task's id, or 0.
 qint64 RunConversionRequest(DesktopServices &services, const RequestInput &input);
 
+// The short form of the input text when it names a regular file; empty otherwise.
+QString VideoFileOf(const QString &inputText);
+
 // The converter program: ffmpeg in the application folder, else the one on the search path.
 QString LocateConverter(const DesktopServices &services);

@@ -1,0 +1,40 @@
+#include "ui/Design.h"
+
+#include <QLabel>
+#include <QPixmap>
+
+void SetBackground(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(widget->backgroundRole(), color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, const QRect &rect,
+                 const LabelStyle &style)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(rect);
+    label->setFont(style.font);
+    label->setAlignment(style.alignment | Qt::AlignTop);
+    label->setWordWrap(style.wraps);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, style.textColor);
+    label->setPalette(palette);
+    if (style.background.isValid())
+        SetBackground(label, style.background);
+    return label;
+}
+
+QLabel *AddPicture(QWidget *parent, const char *name, const QString &resource, const QRect &rect)
+{
+    auto *picture = new QLabel(parent);
+    picture->setObjectName(QLatin1String(name));
+    picture->setGeometry(rect);
+    picture->setScaledContents(true);
+    picture->setPixmap(QPixmap(resource));
+    return picture;
+}
