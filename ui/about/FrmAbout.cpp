@@ -27,6 +27,13 @@ void AddLine(QWidget *parent, const char *name, int x1, int x2, int y, int width
     SetBackground(line, color);
 }
 
+// The text with word joiners after its slashes, so that a wrapping label moves a web address
+// to the next line whole instead of breaking it after "https://".
+QString Unbroken(QString text)
+{
+    return text.replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
+}
+
 } // namespace
 
 FrmAbout::FrmAbout(DesktopServices &services) : QDialog(nullptr), services(services)
@@ -66,8 +73,8 @@ void FrmAbout::createControls()
     lblDisclaimer = AddLabel(
         this, "lblDisclaimer",
         QStringLiteral("This software use FFmpe. FFmpeg is released under the GNU General Public "
-                       "License and the source code is available from "
-                       "https://ffmpeg.org/download.html"),
+                       "License and the source code is available from ") +
+            Unbroken(QStringLiteral("https://ffmpeg.org/download.html")),
         TwipsRect(1440, 2160, 4095, 615), {Tahoma(6.75), kDarkGrey, Qt::AlignLeft, true});
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
