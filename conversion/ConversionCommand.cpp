@@ -34,7 +34,7 @@ QString OutputBaseOf(const QString &shortInput)
 
 ConversionCommand BuildConversionCommand(const QString &program, const QString &shortInput,
                                          const QString &outputBase,
-                                         const std::optional<CutRange> &cut, bool overwrite)
+                                         const std::optional<CutRange> &cut, const QString &writeTo)
 {
     const QStringList audio = {QStringLiteral("-ar"), QStringLiteral("44100"),
                                QStringLiteral("-ab"), QStringLiteral("128"),
@@ -43,10 +43,12 @@ ConversionCommand BuildConversionCommand(const QString &program, const QString &
 
     ConversionCommand command;
     command.program = program;
-    // No keyboard: never read standard input, and never stop at the converter's
-    // "overwrite?" prompt; an existing file is replaced only when the user agreed.
-    command.arguments << QStringLiteral("-nostdin")
-                      << (overwrite ? QStringLiteral("-y") : QStringLiteral("-n"));
+    // No keyboard: never read standard input. Progress comes as key=value lines on standard
+    // output; the log keeps the stream details and errors without the banner and status lines.
+    // The file written is a fresh one of ours, so replacing it needs no question.
+    command.arguments << QStringLiteral("-nostdin") << QStringLiteral("-hide_banner")
+                      << QStringLiteral("-nostats") << QStringLiteral("-progress")
+                      << QStringLiteral("pipe:1") << QStringLiteral("-y");
     command.text = program;
     if (cut) {
         // The range goes before the input, so the converter seeks instead of decoding up to it.
@@ -59,7 +61,9 @@ ConversionCommand BuildConversionCommand(const QString &program, const QString &
             command.text += QStringLiteral(" -to ") + end;
         }
     }
-    command.arguments << QStringLiteral("-i") << shortInput << audio << outputBase;
+    // The file written has no .mp3 ending, so the format is named.
+    command.arguments << QStringLiteral("-i") << shortInput << audio << QStringLiteral("-f")
+                      << QStringLiteral("mp3") << writeTo;
     command.text += QStringLiteral(" -i ") + shortInput +
                     (cut ? QStringLiteral(" ") : QStringLiteral("  ")) + audioText +
                     QLatin1Char(' ') + outputBase;

@@ -31,7 +31,8 @@ struct ConversionCommand
     QString text;          // the command as one line, for showing and comparing
 };
 
-// overwrite: the user agreed to replace an existing output.
+// writeTo: the file the converter really writes; it becomes outputBase once it has succeeded.
 ConversionCommand BuildConversionCommand(const QString &program, const QString &shortInput,
                                          const QString &outputBase,
-                                         const std::optional<CutRange> &cut, bool overwrite);
+                                         const std::optional<CutRange> &cut,
+                                         const QString &writeTo);

@@ -35,6 +35,14 @@ struct ProcessEnd
     QString lastErrorLine; // last non-empty line written to standard error
 };
 
+// What a started program says, and when it ends. Each runs on the user-interface thread.
+struct ProgramCallbacks
+{
+    std::function<void(const QByteArray &)> onStandardOutput;
+    std::function<void(const QByteArray &)> onStandardError;
+    std::function<void(const ProcessEnd &)> onEnd; // never called when the start failed
+};
+
 struct StartResult
 {
     qint64 taskId = 0;
@@ -62,11 +70,13 @@ public:
     MessageAnswer messageBox(const QString &prompt, MessageStyle style,
                              const QString &title = QString());
 
-    // Starts program with arguments (no shell involved) and returns at once. onEnd runs later,
-    // on the user-interface thread, once the program has ended; never when the start failed.
+    // Starts program with arguments (no shell involved) and returns at once; the callbacks
+    // report its output and its end.
     virtual StartResult startProgram(const QString &program, const QStringList &arguments,
-                                     WindowMode mode,
-                                     std::function<void(const ProcessEnd &)> onEnd) = 0;
+                                     WindowMode mode, ProgramCallbacks callbacks) = 0;
+
+    // Asks a started program to stop, and kills it if it has not ended after a short grace.
+    virtual void stopProgram(qint64 taskId) = 0;
 
     // Shows the open chooser modally. True and chooser.fileName set when the user confirmed.
     virtual bool showOpen(FileChooser &chooser) = 0;

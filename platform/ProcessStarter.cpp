@@ -1,7 +1,9 @@
 #include "platform/ProcessStarter.h"
 
 #include <QEventLoopLocker>
+#include <QPointer>
 #include <QProcess>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -29,15 +31,30 @@ QString LastLineTracker::lastLine() const
     return QString::fromLocal8Bit(pending.isEmpty() ? last : pending);
 }
 
+ProcessStarter::ProcessStarter(QObject *parent, int stopGraceMs)
+    : QObject(parent), stopGraceMs(stopGraceMs)
+{
+}
+
+ProcessStarter::~ProcessStarter()
+{
+    // Only reached when the application ends; a converter still running then is not left
+    // behind as an orphan writing into a file nobody will finish.
+    for (QProcess *process : std::as_const(running)) {
+        process->disconnect();
+        process->kill();
+        process->waitForFinished(1000);
+    }
+}
+
 StartResult ProcessStarter::start(const QString &program, const QStringList &arguments,
-                                  std::function<void(const ProcessEnd &)> onEnd)
+                                  ProgramCallbacks callbacks)
 {
     auto *process = new QProcess(this);
     process->setProgram(program);
     process->setArguments(arguments);
     // The converter has no keyboard: it must never wait for an answer on its input.
     process->setStandardInputFile(QProcess::nullDevice());
-    process->setStandardOutputFile(QProcess::nullDevice());
     process->start();
     if (!process->waitForStarted()) {
         StartResult failed{0, process->errorString()};
@@ -46,19 +63,50 @@ StartResult ProcessStarter::start(const QString &program, const QStringList &arg
     }
 
     const qint64 taskId = process->processId();
+    running.insert(taskId, process);
     auto errors = std::make_shared<LastLineTracker>();
     auto keepAlive = std::make_shared<QEventLoopLocker>();
-    connect(process, &QProcess::readyReadStandardError, process,
-            [process, errors] { errors->feed(process->readAllStandardError()); });
-    connect(process, &QProcess::finished, process,
-            [process, errors, keepAlive, taskId,
-             onEnd = std::move(onEnd)](int exitCode, QProcess::ExitStatus status) mutable {
-                errors->feed(process->readAllStandardError());
+    connect(process, &QProcess::readyReadStandardOutput, this, [process, callbacks] {
+        const QByteArray chunk = process->readAllStandardOutput();
+        if (callbacks.onStandardOutput)
+            callbacks.onStandardOutput(chunk);
+    });
+    connect(process, &QProcess::readyReadStandardError, this, [process, errors, callbacks] {
+        const QByteArray chunk = process->readAllStandardError();
+        errors->feed(chunk);
+        if (callbacks.onStandardError)
+            callbacks.onStandardError(chunk);
+    });
+    connect(process, &QProcess::finished, this,
+            [this, process, errors, keepAlive, taskId,
+             callbacks](int exitCode, QProcess::ExitStatus status) mutable {
+                // Whatever is still buffered belongs before the end.
+                const QByteArray out = process->readAllStandardOutput();
+                if (!out.isEmpty() && callbacks.onStandardOutput)
+                    callbacks.onStandardOutput(out);
+                const QByteArray err = process->readAllStandardError();
+                errors->feed(err);
+                if (!err.isEmpty() && callbacks.onStandardError)
+                    callbacks.onStandardError(err);
+                running.remove(taskId);
                 process->deleteLater();
-                ProcessEnd end{taskId, status == QProcess::CrashExit, exitCode, errors->lastLine()};
-                if (onEnd)
-                    onEnd(end);
+                if (callbacks.onEnd)
+                    callbacks.onEnd(ProcessEnd{taskId, status == QProcess::CrashExit, exitCode,
+                                               errors->lastLine()});
                 keepAlive.reset();
             });
     return {taskId, QString()};
+}
+
+void ProcessStarter::stop(qint64 taskId)
+{
+    QProcess *process = running.value(taskId);
+    if (!process)
+        return;
+    process->terminate();
+    QPointer<QProcess> guard(process);
+    QTimer::singleShot(stopGraceMs, this, [guard] {
+        if (guard && guard->state() != QProcess::NotRunning)
+            guard->kill();
+    });
 }

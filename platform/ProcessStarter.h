@@ -2,18 +2,28 @@
 
 #include "platform/DesktopServices.h"
 
+#include <QHash>
 #include <QObject>
 
-// Starts programs as child processes and reports how each one ended. A running program keeps
-// the application alive, so closing the last window does not cut a conversion short.
+class QProcess;
+
+// Starts programs as child processes and reports what they write and how each one ended. A
+// running program keeps the application alive, so closing the last window does not cut a
+// conversion short.
 class ProcessStarter : public QObject
 {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    explicit ProcessStarter(QObject *parent = nullptr, int stopGraceMs = 3000);
+    ~ProcessStarter() override;
 
     StartResult start(const QString &program, const QStringList &arguments,
-                      std::function<void(const ProcessEnd &)> onEnd);
+                      ProgramCallbacks callbacks);
+    void stop(qint64 taskId);
+
+private:
+    QHash<qint64, QProcess *> running;
+    int stopGraceMs;
 };
 
 // Keeps the last non-empty line of a stream that arrives in pieces, in bounded memory.

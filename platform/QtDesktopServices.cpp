@@ -12,10 +12,15 @@
 #include <QUrl>
 
 StartResult QtDesktopServices::startProgram(const QString &program, const QStringList &arguments,
-                                            WindowMode,
-                                            std::function<void(const ProcessEnd &)> onEnd)
+                                            WindowMode, ProgramCallbacks callbacks)
 {
-    return starter.start(program, arguments, std::move(onEnd));
+    // The window mode is honoured by the window that shows the conversion.
+    return starter.start(program, arguments, std::move(callbacks));
+}
+
+void QtDesktopServices::stopProgram(qint64 taskId)
+{
+    starter.stop(taskId);
 }
 
 QString caseInsensitivePattern(const QString &pattern)

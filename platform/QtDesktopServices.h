@@ -8,7 +8,8 @@ class QtDesktopServices : public DesktopServices
 {
 public:
     StartResult startProgram(const QString &program, const QStringList &arguments, WindowMode mode,
-                             std::function<void(const ProcessEnd &)> onEnd) override;
+                             ProgramCallbacks callbacks) override;
+    void stopProgram(qint64 taskId) override;
     bool showOpen(FileChooser &chooser) override;
     void openFolder(const QString &folder) override;
     QString findExecutable(const QString &name) const override;

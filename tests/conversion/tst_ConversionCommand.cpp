@@ -11,7 +11,6 @@ private slots:
     void commandText_data();
     void commandText();
     void argumentsKeepEachPathWhole();
-    void overwriteOnlyWhenAgreed();
     void cutSecondsFromCaption_data();
     void cutSecondsFromCaption();
 };
@@ -79,7 +78,7 @@ void TestConversionCommand::commandText()
     const std::optional<CutRange> cut =
         isCut ? std::optional<CutRange>(CutRange{start, end}) : std::nullopt;
     const ConversionCommand command =
-        BuildConversionCommand("/t/ffmpeg", input, OutputBaseOf(input), cut, false);
+        BuildConversionCommand("/t/ffmpeg", input, OutputBaseOf(input), cut, "/v/tmp.part");
     QCOMPARE(command.text, expected);
     QCOMPARE(command.program, QString("/t/ffmpeg"));
 }
@@ -88,25 +87,19 @@ void TestConversionCommand::argumentsKeepEachPathWhole()
 {
     const QString input = "/v/a b;$(touch x) 'q'.avi";
     const QString output = "/v/a b;$(touch x) 'q'.mp3";
-    const ConversionCommand whole = BuildConversionCommand("/t/ffmpeg", input, output, {}, false);
-    QCOMPARE(whole.arguments, QStringList({"-nostdin", "-n", "-i", input, "-ar", "44100", "-ab",
-                                           "128", "-ac", "2", output}));
+    const QString temp = output + ".a1B2c3.part";
+    const QStringList controls = {"-nostdin",  "-hide_banner", "-nostats",
+                                  "-progress", "pipe:1",       "-y"};
+    const QStringList tail = {"-i",  input, "-ar", "44100", "-ab", "128",
+                              "-ac", "2",   "-f",  "mp3",   temp};
+
+    const ConversionCommand whole = BuildConversionCommand("/t/ffmpeg", input, output, {}, temp);
+    QCOMPARE(whole.arguments, controls + tail);
 
     const ConversionCommand cut =
-        BuildConversionCommand("/t/ffmpeg", input, output, CutRange{65, 130}, false);
-    QCOMPARE(cut.arguments, QStringList({"-nostdin", "-n", "-ss", "65", "-to", "130", "-i", input,
-                                         "-ar", "44100", "-ab", "128", "-ac", "2", output}));
-}
-
-void TestConversionCommand::overwriteOnlyWhenAgreed()
-{
-    const auto args = [](bool overwrite) {
-        return BuildConversionCommand("/t/ffmpeg", "/v/a.avi", "/v/a.mp3", {}, overwrite).arguments;
-    };
-    QVERIFY(args(true).contains("-y"));
-    QVERIFY(!args(true).contains("-n"));
-    QVERIFY(args(false).contains("-n"));
-    QVERIFY(!args(false).contains("-y"));
+        BuildConversionCommand("/t/ffmpeg", input, output, CutRange{65, 130}, temp);
+    const QStringList range = {"-ss", "65", "-to", "130"};
+    QCOMPARE(cut.arguments, controls + range + tail);
 }
 
 void TestConversionCommand::cutSecondsFromCaption_data()

@@ -13,6 +13,9 @@ private slots:
     void endIsReported();
     void argumentsReachTheProgramUnchanged();
     void missingProgramIsAnError();
+    void outputArrivesBeforeTheEnd();
+    void stopAsksFirstThenKills_data();
+    void stopAsksFirstThenKills();
 };
 
 void TestProcessStarter::lastLineSurvivesPiecesAndCarriageReturns()
@@ -59,7 +62,8 @@ void TestProcessStarter::endIsReported()
 
     ProcessStarter starter;
     std::optional<ProcessEnd> end;
-    const StartResult started = starter.start(program, {}, [&](const ProcessEnd &e) { end = e; });
+    const StartResult started =
+        starter.start(program, {}, {{}, {}, [&](const ProcessEnd &e) { end = e; }});
     QVERIFY(started.started());
     QVERIFY(started.taskId > 0);
     QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 10000);
@@ -80,7 +84,8 @@ void TestProcessStarter::argumentsReachTheProgramUnchanged()
     const QStringList arguments = {"a  b", "$(touch pwned)", "x;y", "'q\"", "-y.avi", "è 中 😀"};
     ProcessStarter starter;
     bool ended = false;
-    QVERIFY(starter.start(program, arguments, [&](const ProcessEnd &) { ended = true; }).started());
+    QVERIFY(starter.start(program, arguments, {{}, {}, [&](const ProcessEnd &) { ended = true; }})
+                .started());
     QTRY_VERIFY_WITH_TIMEOUT(ended, 10000);
     QFile file(record);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -95,12 +100,60 @@ void TestProcessStarter::missingProgramIsAnError()
 {
     ProcessStarter starter;
     bool ended = false;
-    const StartResult result =
-        starter.start("/nonexistent/ffmpeg", {}, [&](const ProcessEnd &) { ended = true; });
+    const StartResult result = starter.start("/nonexistent/ffmpeg", {},
+                                             {{}, {}, [&](const ProcessEnd &) { ended = true; }});
     QVERIFY(!result.started());
     QVERIFY(!result.error.isEmpty());
     QTest::qWait(50);
     QVERIFY(!ended);
+}
+
+void TestProcessStarter::outputArrivesBeforeTheEnd()
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath("ffmpeg");
+    QVERIFY(WriteFakeConverter(program,
+                               "echo out_time_us=1; echo log line >&2; echo out_time_us=2; "
+                               "exit 0"));
+    ProcessStarter starter;
+    QByteArray out, err;
+    bool endedAfterOutput = false;
+    ProgramCallbacks callbacks;
+    callbacks.onStandardOutput = [&](const QByteArray &chunk) { out += chunk; };
+    callbacks.onStandardError = [&](const QByteArray &chunk) { err += chunk; };
+    callbacks.onEnd = [&](const ProcessEnd &) { endedAfterOutput = out.contains("out_time_us=2"); };
+    QVERIFY(starter.start(program, {}, callbacks).started());
+    QTRY_VERIFY_WITH_TIMEOUT(endedAfterOutput, 10000);
+    QCOMPARE(out, QByteArray("out_time_us=1\nout_time_us=2\n"));
+    QCOMPARE(err, QByteArray("log line\n"));
+}
+
+void TestProcessStarter::stopAsksFirstThenKills_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("crashed");
+    QTest::newRow("stops when asked") << "trap 'exit 3' TERM; while :; do sleep 0.1; done" << false;
+    QTest::newRow("ignores the request") << "trap '' TERM; while :; do sleep 0.1; done" << true;
+}
+
+void TestProcessStarter::stopAsksFirstThenKills()
+{
+    QFETCH(QString, script);
+    QFETCH(bool, crashed);
+    QTemporaryDir dir;
+    const QString program = dir.filePath("ffmpeg");
+    QVERIFY(WriteFakeConverter(program, script));
+    ProcessStarter starter(nullptr, 300);
+    std::optional<ProcessEnd> end;
+    const StartResult started =
+        starter.start(program, {}, {{}, {}, [&](const ProcessEnd &e) { end = e; }});
+    QVERIFY(started.started());
+    QTest::qWait(200); // let the script set its trap
+    starter.stop(started.taskId);
+    QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 5000);
+    QCOMPARE(end->crashed, crashed);
+    if (!crashed)
+        QCOMPARE(end->exitCode, 3);
 }
 
 QTEST_GUILESS_MAIN(TestProcessStarter)

@@ -1,27 +1,43 @@
 #include "FakeServices.h"
 
+void FakeServices::writeOutput(int index, const QByteArray &chunk)
+{
+    starts.at(index).callbacks.onStandardOutput(chunk);
+}
+
+void FakeServices::writeError(int index, const QByteArray &chunk)
+{
+    starts.at(index).callbacks.onStandardError(chunk);
+}
+
 void FakeServices::finish(int index, int exitCode, bool crashed, const QString &lastLine)
 {
     const Start &start = starts.at(index);
-    start.onEnd(ProcessEnd{start.taskId, crashed, exitCode, lastLine});
+    start.callbacks.onEnd(ProcessEnd{start.taskId, crashed, exitCode, lastLine});
 }
 
 StartResult FakeServices::startProgram(const QString &program, const QStringList &arguments,
-                                       WindowMode mode,
-                                       std::function<void(const ProcessEnd &)> onEnd)
+                                       WindowMode mode, ProgramCallbacks callbacks)
 {
     if (!startError.isEmpty())
         return {0, startError};
     if (realProcesses) {
         if (!starter)
-            starter = std::make_unique<ProcessStarter>();
-        const StartResult result = starter->start(program, arguments, onEnd);
+            starter = std::make_unique<ProcessStarter>(nullptr, stopGraceMs);
+        const StartResult result = starter->start(program, arguments, callbacks);
         if (result.started())
-            starts.append({program, arguments, mode, onEnd, result.taskId});
+            starts.append({program, arguments, mode, callbacks, result.taskId});
         return result;
     }
-    starts.append({program, arguments, mode, std::move(onEnd), nextTaskId});
+    starts.append({program, arguments, mode, std::move(callbacks), nextTaskId});
     return {nextTaskId++, QString()};
+}
+
+void FakeServices::stopProgram(qint64 taskId)
+{
+    stops << taskId;
+    if (starter)
+        starter->stop(taskId);
 }
 
 bool FakeServices::showOpen(FileChooser &chooser)

@@ -23,7 +23,7 @@ public:
         QString program;
         QStringList arguments;
         WindowMode mode;
-        std::function<void(const ProcessEnd &)> onEnd;
+        ProgramCallbacks callbacks;
         qint64 taskId;
     };
 
@@ -34,18 +34,25 @@ public:
 
     QList<Message> messages;
     QList<Start> starts;
+    QList<qint64> stops;
     QList<FileChooser> openCalls; // the chooser as each use found it
     QStringList openedFolders;
 
     QString appFolder = QStringLiteral("/opt/quillon");
     QString pathConverter = QStringLiteral("/usr/bin/ffmpeg"); // what the search path finds
     bool realProcesses = false;
+    int stopGraceMs = 3000; // for real processes
 
-    // Ends a recorded (not real) start as the converter would.
+    // Play the converter's part for a recorded (not real) start.
+    void writeOutput(int index, const QByteArray &chunk);
+    void writeError(int index, const QByteArray &chunk);
     void finish(int index, int exitCode, bool crashed = false, const QString &lastLine = {});
+    // The file a recorded start was asked to write: its last argument.
+    QString writtenFile(int index) const { return starts.at(index).arguments.last(); }
 
     StartResult startProgram(const QString &program, const QStringList &arguments, WindowMode mode,
-                             std::function<void(const ProcessEnd &)> onEnd) override;
+                             ProgramCallbacks callbacks) override;
+    void stopProgram(qint64 taskId) override;
     bool showOpen(FileChooser &chooser) override;
     void openFolder(const QString &folder) override { openedFolders << folder; }
     QString findExecutable(const QString &name) const override;

@@ -1,9 +1,9 @@
 #include "ui/main/FrmQuillon.h"
 
-#include "conversion/ConversionRequest.h"
 #include "platform/DesignFonts.h"
 #include "ui/Design.h"
 #include "ui/about/FrmAbout.h"
+#include "ui/converter/FrmConverter.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -61,7 +61,7 @@ QString DraggedFile(const QMimeData *mime)
 } // namespace
 
 FrmQuillon::FrmQuillon(DesktopServices &services, QWidget *parent)
-    : QMainWindow(parent), services(services)
+    : QMainWindow(parent), services(services), conversions(services)
 {
     setObjectName(QStringLiteral("frmQuillon"));
     setWindowTitle(QStringLiteral(".:: Quillon ::."));
@@ -81,6 +81,10 @@ FrmQuillon::FrmQuillon(DesktopServices &services, QWidget *parent)
     mnuAbout = menuBar()->addAction(QStringLiteral("?"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
     connect(mnuAbout, &QAction::triggered, this, &FrmQuillon::mnuAboutClick);
+
+    // Each conversion gets a window of its own, which outlives this one if need be.
+    connect(&conversions, &Conversions::started, this,
+            [this](ConversionJob *job) { new FrmConverter(this->services, job); });
 
     createControls();
     formLoad();
@@ -258,13 +262,13 @@ void FrmQuillon::cmdShowFileOutputClick()
 
 void FrmQuillon::cmdConvertClick()
 {
-    RunConversionRequest(services, {txtInput->text(), [this] { txtInput->clear(); }, {}, {}});
+    conversions.request({txtInput->text(), [this] { txtInput->clear(); }, {}, {}});
 }
 
 void FrmQuillon::cmdConvertCutClick()
 {
-    RunConversionRequest(services, {txtInput->text(), [this] { txtInput->clear(); },
-                                    lblStartSec->text(), lblEndSec->text()});
+    conversions.request(
+        {txtInput->text(), [this] { txtInput->clear(); }, lblStartSec->text(), lblEndSec->text()});
 }
 
 void FrmQuillon::chkCutClick()

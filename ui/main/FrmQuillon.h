@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/Conversions.h"
 #include "platform/DesktopServices.h"
 
 #include <QMainWindow>
@@ -28,6 +29,7 @@ public:
 
     int outerHeightTwips() const { return outerHeight; }
     const FileChooser &openChooser() const { return DialogOpen; }
+    Conversions &runningConversions() { return conversions; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -50,6 +52,7 @@ private:
     void updateDifference();
 
     DesktopServices &services;
+    Conversions conversions;
     FileChooser DialogOpen;
     int outerHeight = 0;
     QPointer<FrmAbout> frmAbout;

@@ -65,6 +65,8 @@ private:
     void setPicker(const char *name, const QString &time);
     void drop(QMimeData *mime);
     void clickCut();
+    // The first start's arguments from the range up to the input path.
+    QStringList inputAndRange() const;
 
     std::unique_ptr<FakeServices> services;
     std::unique_ptr<FrmQuillon> window;
@@ -112,6 +114,13 @@ void TestFrmQuillon::setPicker(const char *name, const QString &time)
         QTest::keyClicks(picker, fields[i].rightJustified(2, '0'));
     }
     QCOMPARE(picker->time().toString("H:mm:ss"), time);
+}
+
+QStringList TestFrmQuillon::inputAndRange() const
+{
+    const QStringList arguments = services->starts.value(0).arguments;
+    const qsizetype from = arguments.indexOf("-y") + 1;
+    return arguments.mid(from, arguments.indexOf("-i") + 2 - from);
 }
 
 void TestFrmQuillon::clickCut()
@@ -247,9 +256,7 @@ void TestFrmQuillon::convertUsesTheTypedPath()
     typeInput(clip);
     QTest::mouseClick(control<QPushButton>("cmdConvert"), Qt::LeftButton);
     QCOMPARE(services->starts.size(), 1);
-    QCOMPARE(services->starts[0].arguments,
-             QStringList({"-nostdin", "-n", "-i", clip, "-ar", "44100", "-ab", "128", "-ac", "2",
-                          dir->filePath("my clip.mp3")}));
+    QCOMPARE(inputAndRange(), QStringList({"-i", clip}));
 }
 
 void TestFrmQuillon::patternInTheBoxIsClearedByConvert()
@@ -273,8 +280,7 @@ void TestFrmQuillon::cutWithUntouchedPickersConvertsFromTheStart()
     clickCut();
     QTest::mouseClick(control<QPushButton>("cmdConvertCut"), Qt::LeftButton);
     QCOMPARE(services->starts.size(), 1);
-    QCOMPARE(services->starts[0].arguments.mid(0, 5),
-             QStringList({"-nostdin", "-n", "-ss", "0", "-i"}));
+    QCOMPARE(inputAndRange(), QStringList({"-ss", "0", "-i", clip}));
 }
 
 void TestFrmQuillon::cutUsesTheSecondsLabels()
@@ -287,7 +293,7 @@ void TestFrmQuillon::cutUsesTheSecondsLabels()
     setPicker("tEND", "0:02:10");
     QTest::mouseClick(control<QPushButton>("cmdConvertCut"), Qt::LeftButton);
     QCOMPARE(services->starts.size(), 1);
-    QCOMPARE(services->starts[0].arguments.mid(2, 4), QStringList({"-ss", "65", "-to", "130"}));
+    QCOMPARE(inputAndRange(), QStringList({"-ss", "65", "-to", "130", "-i", clip}));
 
     // An end before the start is refused, not passed on.
     setPicker("tEND", "0:00:30");

@@ -1,10 +1,11 @@
-#include "conversion/ConversionRequest.h"
+#include "conversion/Conversions.h"
 
 #include "conversion/ShortPath.h"
 #include "platform/DesktopServices.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace {
 
@@ -18,18 +19,17 @@ bool sameFile(const QString &a, const QString &b)
     return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
 }
 
-void reportEnd(DesktopServices &services, const QString &outputBase, const ProcessEnd &end)
+// A new, empty file beside the MP3 for the converter to write; empty with reason set when the
+// folder does not take one.
+QString CreateTempBeside(const QString &outputBase, QString *reason)
 {
-    if (!end.crashed && end.exitCode == 0 && QFileInfo(outputBase).isFile()) {
-        services.messageBox(QStringLiteral("Code : ") + QString::number(end.taskId) +
-                                QStringLiteral(" Conversion done! "),
-                            MessageStyle::Plain);
-        return;
+    QTemporaryFile file(outputBase + QStringLiteral(".XXXXXX.part"));
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        *reason = file.errorString();
+        return QString();
     }
-    const QString code = end.crashed ? QStringLiteral("crash") : QString::number(end.exitCode);
-    services.messageBox(QStringLiteral("Conversione non riuscita (codice ") + code +
-                            QStringLiteral(").") + kCrLf + end.lastErrorLine,
-                        MessageStyle::Critical);
+    return file.fileName();
 }
 
 } // namespace
@@ -53,7 +53,12 @@ QString LocateConverter(const DesktopServices &services)
     return services.findExecutable(QStringLiteral("ffmpeg"));
 }
 
-qint64 RunConversionRequest(DesktopServices &services, const RequestInput &input)
+Conversions::Conversions(DesktopServices &services, QObject *parent)
+    : QObject(parent), services(services)
+{
+}
+
+ConversionJob *Conversions::request(const RequestInput &input)
 {
     const QString text = input.inputText;
     const QString shortInput = VideoFileOf(text);
@@ -65,17 +70,17 @@ qint64 RunConversionRequest(DesktopServices &services, const RequestInput &input
                 kCrLf + QStringLiteral("poi scegli convert per estrarre l'audio in formato Mp3") +
                 kCrLf,
             MessageStyle::Information);
-        return 0;
+        return nullptr;
     }
     if (text == kVideoFilePattern) {
         if (input.clearInput)
             input.clearInput();
-        return 0;
+        return nullptr;
     }
     if (shortInput.isEmpty()) {
         services.messageBox(QStringLiteral("Il file video non esiste:") + kCrLf + text,
                             MessageStyle::Warning);
-        return 0;
+        return nullptr;
     }
 
     std::optional<CutRange> cut;
@@ -86,7 +91,7 @@ qint64 RunConversionRequest(DesktopServices &services, const RequestInput &input
             services.messageBox(
                 QStringLiteral("L'ora di fine deve essere successiva all'ora di inizio."),
                 MessageStyle::Warning);
-            return 0;
+            return nullptr;
         }
     }
 
@@ -95,7 +100,13 @@ qint64 RunConversionRequest(DesktopServices &services, const RequestInput &input
         services.messageBox(QStringLiteral("Il file Mp3 coinciderebbe con il file video:") + kCrLf +
                                 outputBase,
                             MessageStyle::Warning);
-        return 0;
+        return nullptr;
+    }
+    if (isConverting(outputBase)) {
+        services.messageBox(QStringLiteral("Questo file Mp3 è già in conversione:") + kCrLf +
+                                outputBase,
+                            MessageStyle::Warning);
+        return nullptr;
     }
 
     const QString program = LocateConverter(services);
@@ -105,32 +116,46 @@ qint64 RunConversionRequest(DesktopServices &services, const RequestInput &input
                 QStringLiteral("Installalo, oppure copialo nella cartella del programma:") + kCrLf +
                 services.applicationFolder(),
             MessageStyle::Critical);
-        return 0;
+        return nullptr;
     }
 
-    bool overwrite = false;
+    bool replace = false;
     if (QFileInfo::exists(outputBase)) {
         const MessageAnswer answer = services.messageBox(
             QStringLiteral("Il file ") + outputBase + QStringLiteral(" esiste già.") + kCrLf +
                 QStringLiteral("Vuoi sostituirlo?"),
             MessageStyle::Question);
         if (answer != MessageAnswer::Yes)
-            return 0;
-        overwrite = true;
+            return nullptr;
+        replace = true;
     }
 
-    const ConversionCommand command =
-        BuildConversionCommand(program, shortInput, outputBase, cut, overwrite);
-    DesktopServices *servicesPtr = &services;
-    const StartResult started =
-        services.startProgram(command.program, command.arguments, WindowMode::MaximizedFocus,
-                              [servicesPtr, outputBase](const ProcessEnd &end) {
-                                  reportEnd(*servicesPtr, outputBase, end);
-                              });
-    if (!started.started()) {
-        services.messageBox(QStringLiteral("Impossibile avviare ffmpeg:") + kCrLf + started.error,
+    QString reason;
+    const QString tempPath = CreateTempBeside(outputBase, &reason);
+    if (tempPath.isEmpty()) {
+        services.messageBox(QStringLiteral("Impossibile scrivere il file Mp3:") + kCrLf +
+                                outputBase + kCrLf + reason,
                             MessageStyle::Critical);
-        return 0;
+        return nullptr;
     }
-    return started.taskId;
+
+    ConversionJob::Setup setup;
+    setup.command = BuildConversionCommand(program, shortInput, outputBase, cut, tempPath);
+    setup.input = shortInput;
+    setup.outputBase = outputBase;
+    setup.tempPath = tempPath;
+    setup.replace = replace;
+    setup.cut = cut;
+    auto *job = new ConversionJob(services, setup, this);
+    const QString error = job->start();
+    if (!error.isEmpty()) {
+        delete job;
+        services.messageBox(QStringLiteral("Impossibile avviare ffmpeg:") + kCrLf + error,
+                            MessageStyle::Critical);
+        return nullptr;
+    }
+    outputs.insert(outputBase);
+    connect(job, &ConversionJob::ended, this, [this, outputBase] { outputs.remove(outputBase); });
+    emit started(job);
+    return job;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "conversion/ConversionCommand.h"
+#include "conversion/ConversionJob.h"
 
+#include <QObject>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -21,12 +23,29 @@ struct RequestInput
 // The open chooser's design-time name; typed into the box it means "no file yet".
 inline const QString kVideoFilePattern = QStringLiteral("*.avi;*.flv;*.mp4");
 
-// Runs one Convert click: checks the input, asks before replacing, starts the converter and,
-// once it has ended, tells the user how it went. Returns the started task's id, or 0.
-qint64 RunConversionRequest(DesktopServices &services, const RequestInput &input);
-
 // The short form of the input text when it names a regular file; empty otherwise.
 QString VideoFileOf(const QString &inputText);
 
 // The converter program: ffmpeg in the application folder, else the one on the search path.
 QString LocateConverter(const DesktopServices &services);
+
+// Runs Convert clicks and keeps track of the conversions they started.
+class Conversions : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Conversions(DesktopServices &services, QObject *parent = nullptr);
+
+    // One Convert click: checks the input, asks before replacing, and starts the converter.
+    // Returns the started conversion, or nullptr when nothing started (the user was told why).
+    ConversionJob *request(const RequestInput &input);
+
+    bool isConverting(const QString &outputBase) const { return outputs.contains(outputBase); }
+
+signals:
+    void started(ConversionJob *job);
+
+private:
+    DesktopServices &services;
+    QSet<QString> outputs; // of the conversions running now
+};

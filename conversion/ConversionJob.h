@@ -1,0 +1,71 @@
+#pragma once
+
+#include "conversion/ConversionCommand.h"
+#include "conversion/ConverterOutput.h"
+#include "platform/DesktopServices.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringDecoder>
+
+// One running conversion: the converter writes a temporary file beside the MP3, which takes the
+// MP3's name only once the conversion has succeeded. Whatever else happens, the temporary file
+// goes and an MP3 that existed before stays as it was. Deletes itself once it has ended and
+// told the user how.
+class ConversionJob : public QObject
+{
+    Q_OBJECT
+public:
+    struct Setup
+    {
+        ConversionCommand command;
+        QString input;
+        QString outputBase;
+        QString tempPath;
+        bool replace = false; // the user agreed to replace an existing MP3
+        std::optional<CutRange> cut;
+        WindowMode mode = WindowMode::MaximizedFocus;
+    };
+
+    ConversionJob(DesktopServices &services, Setup setup, QObject *parent = nullptr);
+    ~ConversionJob() override;
+
+    // Starts the converter; on failure returns the system's reason and removes the
+    // temporary file.
+    QString start();
+
+    qint64 taskId() const { return task; }
+    const Setup &setup() const { return job; }
+    bool isRunning() const { return running; }
+    int percent() const { return lastPercent; }
+
+    // Stops the converter; the temporary file is removed once it has ended.
+    void cancel();
+
+signals:
+    void progressChanged(int percent, qint64 elapsedMs, qint64 remainingMs);
+    void durationKnown(bool known);
+    void outputLines(const QStringList &lines);
+    // Before the user is told; on success the window showing the job closes.
+    void ended(JobEnd kind);
+
+private:
+    void onStandardOutput(const QByteArray &chunk);
+    void onStandardError(const QByteArray &chunk);
+    void onEnd(const ProcessEnd &end);
+    // Gives the finished file its name; false with reason set when that failed.
+    bool publish(QString *reason);
+
+    DesktopServices &services;
+    Setup job;
+    qint64 task = 0;
+    bool running = false;
+    bool cancelled = false;
+    int lastPercent = 0;
+    QElapsedTimer elapsed;
+    ProgressReport progress;
+    LineSplitter logLines;
+    QStringDecoder decoder{QStringDecoder::Utf8};
+    std::optional<double> inputDuration;
+    std::optional<double> expected;
+};

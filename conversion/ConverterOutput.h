@@ -1,0 +1,68 @@
+#pragma once
+
+#include "conversion/ConversionCommand.h"
+#include "platform/DesktopServices.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// Splits a stream that arrives in pieces into lines; a carriage return ends a line too, since
+// the converter rewrites its status line with them. Over-long lines are cut, so memory stays
+// bounded whatever the converter writes.
+class LineSplitter
+{
+public:
+    static constexpr qsizetype kMaxLineBytes = 4096;
+
+    // Calls onLine for each complete line in chunk.
+    void feed(const QByteArray &chunk, const std::function<void(const QByteArray &)> &onLine);
+    // The unfinished last line, if any; the splitter is empty afterwards.
+    QByteArray takeRest();
+
+private:
+    QByteArray partial;
+};
+
+// Reads the converter's "-progress" report: key=value lines, repeated while it works.
+class ProgressReport
+{
+public:
+    void feed(const QByteArray &chunk);
+    // The output time reached, in seconds; empty until the converter has said.
+    std::optional<double> writtenSeconds() const { return written; }
+
+private:
+    LineSplitter lines;
+    std::optional<double> written;
+};
+
+// The input's duration, from the "Duration: 01:02:03.45" line of the converter's log; empty
+// when the line is missing or says N/A.
+std::optional<double> DurationFromLogLine(const QString &line);
+
+// How long the MP3 should be: the input's duration, or the cut's length (end 0 or past the end
+// of the input: up to the input's end). Empty when it cannot be known.
+std::optional<double> ExpectedSeconds(std::optional<double> inputDuration,
+                                      const std::optional<CutRange> &cut);
+
+// Percent done, never 100: that is kept for a conversion that has succeeded.
+int ProgressPercent(double writtenSeconds, double expectedSeconds);
+
+// Time left, estimated from the time taken so far; -1 while nothing can be said.
+qint64 RemainingMs(qint64 elapsedMs, double writtenSeconds, double expectedSeconds);
+
+enum class JobEnd { Done, ShortAudio, NoAudio, Failed, Cancelled };
+
+struct JobOutcome
+{
+    JobEnd kind;
+    MessageStyle style;
+    QString message; // empty: nothing to tell (the user cancelled)
+};
+
+// How a conversion ended, told truthfully: the converter's status alone does not mean success,
+// since it also exits 0 when nothing or only part of the audio was written.
+JobOutcome ClassifyEnd(const ProcessEnd &end, bool cancelled, bool outputWritten,
+                       std::optional<double> writtenSeconds, std::optional<double> expectedSeconds);

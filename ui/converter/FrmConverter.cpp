@@ -1,0 +1,167 @@
+#include "ui/converter/FrmConverter.h"
+
+#include "conversion/ConversionJob.h"
+#include "platform/DesktopServices.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QString FormatDuration(qint64 ms)
+{
+    const qint64 seconds = std::max<qint64>(0, ms / 1000);
+    const qint64 h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+    if (h > 0)
+        return QStringLiteral("%1:%2:%3")
+            .arg(h)
+            .arg(m, 2, 10, QLatin1Char('0'))
+            .arg(s, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+}
+
+FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
+    : QWidget(nullptr), services(services), job(job)
+{
+    setObjectName(QStringLiteral("frmConverter"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    const ConversionJob::Setup &setup = job->setup();
+    videoName = QFileInfo(setup.input).fileName();
+
+    lblVideo = new QLabel(QStringLiteral("Video: ") + setup.input, this);
+    lblVideo->setObjectName(QStringLiteral("lblVideo"));
+    lblMp3 = new QLabel(QStringLiteral("Mp3: ") + setup.outputBase, this);
+    lblMp3->setObjectName(QStringLiteral("lblMp3"));
+    for (QLabel *label : {lblVideo, lblMp3}) {
+        label->setTextFormat(Qt::PlainText);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+
+    prgProgress = new QProgressBar(this);
+    prgProgress->setObjectName(QStringLiteral("prgProgress"));
+    prgProgress->setRange(0, 0); // busy until the converter has told the input's length
+    lblTime = new QLabel(this);
+    lblTime->setObjectName(QStringLiteral("lblTime"));
+
+    txtLog = new QPlainTextEdit(this);
+    txtLog->setObjectName(QStringLiteral("txtLog"));
+    txtLog->setReadOnly(true);
+    txtLog->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    txtLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtLog->setMaximumBlockCount(kMaxLogLines);
+    txtLog->appendPlainText(setup.command.text);
+
+    cmdCancel = new QPushButton(QStringLiteral("Annulla"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblVideo);
+    layout->addWidget(lblMp3);
+    layout->addWidget(prgProgress);
+    layout->addWidget(lblTime);
+    layout->addWidget(txtLog, 1);
+    layout->addLayout(buttons);
+
+    connect(cmdCancel, &QPushButton::clicked, this, &FrmConverter::cmdCancelClick);
+    connect(job, &ConversionJob::durationKnown, this, [this] { prgProgress->setRange(0, 100); });
+    connect(job, &ConversionJob::progressChanged, this, &FrmConverter::showProgress);
+    connect(job, &ConversionJob::outputLines, this,
+            [this](const QStringList &lines) { txtLog->appendPlainText(lines.join('\n')); });
+    connect(job, &ConversionJob::ended, this, &FrmConverter::showEnd);
+
+    updateTitle();
+    resize(720, 480);
+    if (setup.mode == WindowMode::MaximizedFocus) {
+        showMaximized();
+        activateWindow();
+    } else {
+        show();
+    }
+}
+
+void FrmConverter::updateTitle()
+{
+    setWindowTitle(QStringLiteral("%1% - %2 - Quillon").arg(percent).arg(videoName));
+}
+
+void FrmConverter::showProgress(int newPercent, qint64 elapsedMs, qint64 remainingMs)
+{
+    percent = std::max(percent, newPercent);
+    prgProgress->setRange(0, 100);
+    prgProgress->setValue(percent);
+    QString time = QStringLiteral("Tempo trascorso: ") + FormatDuration(elapsedMs);
+    if (remainingMs >= 0)
+        time += QStringLiteral("    Tempo rimanente: ") + FormatDuration(remainingMs);
+    lblTime->setText(time);
+    updateTitle();
+}
+
+void FrmConverter::showEnd(JobEnd kind)
+{
+    finished = true;
+    cmdCancel->setText(QStringLiteral("Chiudi"));
+    switch (kind) {
+    case JobEnd::Done:
+        // Closing would delete the window under an open question; it closes once answered.
+        if (asking)
+            hide();
+        else
+            close();
+        return;
+    case JobEnd::Cancelled:
+        txtLog->appendPlainText(QStringLiteral("Conversione interrotta."));
+        break;
+    case JobEnd::ShortAudio:
+        txtLog->appendPlainText(
+            QStringLiteral("Conversione terminata: audio più corto del previsto."));
+        break;
+    case JobEnd::NoAudio:
+    case JobEnd::Failed:
+        txtLog->appendPlainText(QStringLiteral("Conversione non riuscita."));
+        break;
+    }
+    if (prgProgress->maximum() == 0)
+        prgProgress->setRange(0, 100); // no longer busy
+}
+
+bool FrmConverter::confirmCancel()
+{
+    asking = true;
+    const MessageAnswer answer =
+        services.messageBox(QStringLiteral("Interrompere la conversione?"), MessageStyle::Question);
+    asking = false;
+    if (finished)
+        return true; // it ended while the question was open: nothing left to stop
+    if (answer != MessageAnswer::Yes)
+        return false;
+    if (job)
+        job->cancel();
+    return true;
+}
+
+void FrmConverter::cmdCancelClick()
+{
+    if (finished) {
+        close();
+        return;
+    }
+    confirmCancel();
+    if (finished && isHidden())
+        close(); // succeeded while the question was open
+}
+
+void FrmConverter::closeEvent(QCloseEvent *event)
+{
+    if (finished || confirmCancel())
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "conversion/ConverterOutput.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class ConversionJob;
+class DesktopServices;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+// Shows one conversion while it runs: what is converted, its progress and the converter's own
+// output. Closes itself on success; after a failure it stays open on the converter's output.
+class FrmConverter : public QWidget
+{
+    Q_OBJECT
+public:
+    // The converter's own lines kept in view; older ones scroll away for good.
+    static constexpr int kMaxLogLines = 3000;
+
+    FrmConverter(DesktopServices &services, ConversionJob *job);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void cmdCancelClick();
+    // Asks the user and stops the conversion; false when the user lets it go on.
+    bool confirmCancel();
+    void showProgress(int percent, qint64 elapsedMs, qint64 remainingMs);
+    void showEnd(JobEnd kind);
+    void updateTitle();
+
+    DesktopServices &services;
+    QPointer<ConversionJob> job;
+    QString videoName;
+    int percent = 0;
+    bool finished = false;
+    bool asking = false; // the cancel question is open
+
+    QLabel *lblVideo = nullptr;
+    QLabel *lblMp3 = nullptr;
+    QProgressBar *prgProgress = nullptr;
+    QLabel *lblTime = nullptr;
+    QPlainTextEdit *txtLog = nullptr;
+    QPushButton *cmdCancel = nullptr;
+};
+
+// "m:ss", or "h:mm:ss" from an hour on.
+QString FormatDuration(qint64 ms);
