@@ -36,10 +36,12 @@ ConversionCommand BuildConversionCommand(const QString &program, const QString &
                                          const QString &outputBase,
                                          const std::optional<CutRange> &cut, const QString &writeTo)
 {
+    const QString audioText = QStringLiteral("-ar 44100 -ab 128 -ac 2");
+    // The converter reads a bare "128" as 128 bit/s and warns about it; the encoder only lands
+    // on 128 kbit/s through its own default. Say what is meant.
     const QStringList audio = {QStringLiteral("-ar"), QStringLiteral("44100"),
-                               QStringLiteral("-ab"), QStringLiteral("128"),
+                               QStringLiteral("-ab"), QStringLiteral("128k"),
                                QStringLiteral("-ac"), QStringLiteral("2")};
-    const QString audioText = audio.join(QLatin1Char(' '));
 
     ConversionCommand command;
     command.program = program;

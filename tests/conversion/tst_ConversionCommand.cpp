@@ -90,7 +90,7 @@ void TestConversionCommand::argumentsKeepEachPathWhole()
     const QString temp = output + ".a1B2c3.part";
     const QStringList controls = {"-nostdin",  "-hide_banner", "-nostats",
                                   "-progress", "pipe:1",       "-y"};
-    const QStringList tail = {"-i",  input, "-ar", "44100", "-ab", "128",
+    const QStringList tail = {"-i",  input, "-ar", "44100", "-ab", "128k",
                               "-ac", "2",   "-f",  "mp3",   temp};
 
     const ConversionCommand whole = BuildConversionCommand("/t/ffmpeg", input, output, {}, temp);

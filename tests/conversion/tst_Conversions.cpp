@@ -162,7 +162,7 @@ void TestConversions::wholeFileStartsTheConverter()
     QVERIFY(temp.startsWith(output + "."));
     QVERIFY(temp.endsWith(".part"));
     QVERIFY(QFileInfo::exists(temp));
-    const QStringList rest = {"-i",  input, "-ar", "44100", "-ab", "128",
+    const QStringList rest = {"-i",  input, "-ar", "44100", "-ab", "128k",
                               "-ac", "2",   "-f",  "mp3",   temp};
     QCOMPARE(start.arguments, kControls + rest);
     QCOMPARE(start.mode, WindowMode::MaximizedFocus);
@@ -200,7 +200,7 @@ void TestConversions::cutCommands()
                                             dir->filePath("clip.mp3"));
     QCOMPARE(services->starts[0].arguments,
              kControls + range.split(' ') +
-                 QStringList({"-i", clip, "-ar", "44100", "-ab", "128", "-ac", "2", "-f", "mp3",
+                 QStringList({"-i", clip, "-ar", "44100", "-ab", "128k", "-ac", "2", "-f", "mp3",
                               services->writtenFile(0)}));
 }
 

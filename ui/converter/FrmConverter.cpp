@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 QString FormatDuration(qint64 ms)
@@ -23,6 +24,17 @@ QString FormatDuration(qint64 ms)
             .arg(m, 2, 10, QLatin1Char('0'))
             .arg(s, 2, 10, QLatin1Char('0'));
     return QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+}
+
+QString ShowableCommand(const QString &program, const QStringList &arguments)
+{
+    QStringList shown{program};
+    for (const QString &argument : arguments) {
+        const bool quote = argument.isEmpty() ||
+                           argument.contains(QRegularExpression(QStringLiteral(R"([\s"'])")));
+        shown << (quote ? QLatin1Char('"') + argument + QLatin1Char('"') : argument);
+    }
+    return shown.join(QLatin1Char(' '));
 }
 
 FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
@@ -52,9 +64,8 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
     txtLog->setObjectName(QStringLiteral("txtLog"));
     txtLog->setReadOnly(true);
     txtLog->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    txtLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtLog->setMaximumBlockCount(kMaxLogLines);
-    txtLog->appendPlainText(setup.command.text);
+    txtLog->appendPlainText(ShowableCommand(setup.command.program, setup.command.arguments));
 
     cmdCancel = new QPushButton(QStringLiteral("Annulla"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));

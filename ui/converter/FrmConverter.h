@@ -49,5 +49,8 @@ private:
     QPushButton *cmdCancel = nullptr;
 };
 
+// The command as a line for the log, with arguments that hold spaces or quotes in quotes.
+QString ShowableCommand(const QString &program, const QStringList &arguments);
+
 // "m:ss", or "h:mm:ss" from an hour on.
 QString FormatDuration(qint64 ms);

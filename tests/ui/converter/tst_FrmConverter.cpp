@@ -1,0 +1,206 @@
+#include "FakeServices.h"
+#include "TestClips.h"
+#include "conversion/Conversions.h"
+#include "platform/DesignFonts.h"
+#include "ui/converter/FrmConverter.h"
+#include "ui/main/FrmQuillon.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+class TestFrmConverter : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void showsWhatIsConvertedMaximized();
+    void progressShowsInBarAndTitle();
+    void successClosesTheWindow();
+    void failureKeepsTheWindowOnTheConverterOutput();
+    void cancelAsksFirst();
+    void closingWhileRunningAsksFirst();
+    void outputPaneStaysBounded();
+    void mainWindowAnswersWhileALongConversionRuns();
+
+private:
+    FrmConverter *start();
+    template <typename T> T *control(const char *name)
+    {
+        T *widget = window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<FakeServices> services;
+    std::unique_ptr<Conversions> conversions;
+    QPointer<FrmConverter> window;
+    QString clip;
+};
+
+void TestFrmConverter::initTestCase()
+{
+    LoadDesignFonts();
+}
+
+void TestFrmConverter::init()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    services = std::make_unique<FakeServices>();
+    conversions = std::make_unique<Conversions>(*services);
+    connect(conversions.get(), &Conversions::started, this,
+            [this](ConversionJob *job) { window = new FrmConverter(*services, job); });
+    clip = dir->filePath("clip.avi");
+    QFile file(clip);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+void TestFrmConverter::cleanup()
+{
+    delete window;
+    conversions.reset();
+    services.reset();
+}
+
+FrmConverter *TestFrmConverter::start()
+{
+    conversions->request({clip, {}, {}, {}});
+    return window;
+}
+
+void TestFrmConverter::showsWhatIsConvertedMaximized()
+{
+    QVERIFY(start());
+    QVERIFY(window->isVisible());
+    QVERIFY(window->windowState() & Qt::WindowMaximized);
+    QCOMPARE(window->windowTitle(), QString("0% - clip.avi - Quillon"));
+    QCOMPARE(control<QLabel>("lblVideo")->text(), "Video: " + clip);
+    QCOMPARE(control<QLabel>("lblMp3")->text(), "Mp3: " + dir->filePath("clip.mp3"));
+    QCOMPARE(control<QPushButton>("cmdCancel")->text(), QString("Annulla"));
+    QVERIFY(control<QPlainTextEdit>("txtLog")->isReadOnly());
+    QVERIFY(control<QPlainTextEdit>("txtLog")->toPlainText().contains(" -i " + clip + " -ar"));
+}
+
+void TestFrmConverter::progressShowsInBarAndTitle()
+{
+    QVERIFY(start());
+    services->writeError(0, "  Duration: 00:10:00.00, start: 0.000000, bitrate: 92 kb/s\n");
+    services->writeOutput(0, "out_time_us=150000000\nprogress=continue\n");
+    QCOMPARE(control<QProgressBar>("prgProgress")->value(), 25);
+    QCOMPARE(window->windowTitle(), QString("25% - clip.avi - Quillon"));
+    QVERIFY(control<QLabel>("lblTime")->text().contains("Tempo rimanente: "));
+    QVERIFY(control<QPlainTextEdit>("txtLog")->toPlainText().contains("Duration: 00:10:00.00"));
+}
+
+void TestFrmConverter::successClosesTheWindow()
+{
+    QVERIFY(start());
+    QFile temp(services->writtenFile(0));
+    QVERIFY(temp.open(QIODevice::WriteOnly));
+    temp.write("mp3");
+    temp.close();
+    services->finish(0, 0);
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(services->messages.last().prompt, QString("Code : 4242 Conversion done! "));
+}
+
+void TestFrmConverter::failureKeepsTheWindowOnTheConverterOutput()
+{
+    QVERIFY(start());
+    services->writeError(0, "clip.avi: Invalid data found when processing input\n");
+    services->finish(0, 1, false, "clip.avi: Invalid data found when processing input");
+    QCOMPARE(services->messages.last().style, MessageStyle::Critical);
+    QVERIFY(window && window->isVisible());
+    QVERIFY(control<QPlainTextEdit>("txtLog")->toPlainText().contains("Invalid data found"));
+    QCOMPARE(control<QPushButton>("cmdCancel")->text(), QString("Chiudi"));
+    QTest::mouseClick(control<QPushButton>("cmdCancel"), Qt::LeftButton);
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(services->messages.size(), 1); // closing an ended conversion asks nothing
+}
+
+void TestFrmConverter::cancelAsksFirst()
+{
+    QVERIFY(start());
+    services->questionAnswers.enqueue(MessageAnswer::No);
+    QTest::mouseClick(control<QPushButton>("cmdCancel"), Qt::LeftButton);
+    QCOMPARE(services->messages.last().prompt, QString("Interrompere la conversione?"));
+    QCOMPARE(services->messages.last().style, MessageStyle::Question);
+    QVERIFY(services->stops.isEmpty());
+
+    services->questionAnswers.enqueue(MessageAnswer::Yes);
+    QTest::mouseClick(control<QPushButton>("cmdCancel"), Qt::LeftButton);
+    QCOMPARE(services->stops, QList<qint64>{4242});
+    services->finish(0, 255);
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(control<QPushButton>("cmdCancel")->text(), QString("Chiudi"));
+    QVERIFY(control<QPlainTextEdit>("txtLog")->toPlainText().endsWith("Conversione interrotta."));
+    QCOMPARE(services->messages.size(), 2); // the two questions, nothing more
+}
+
+void TestFrmConverter::closingWhileRunningAsksFirst()
+{
+    QVERIFY(start());
+    services->questionAnswers.enqueue(MessageAnswer::No);
+    window->close();
+    QVERIFY(window && window->isVisible());
+    QVERIFY(services->stops.isEmpty());
+
+    services->questionAnswers.enqueue(MessageAnswer::Yes);
+    window->close();
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(services->stops, QList<qint64>{4242});
+    services->finish(0, 255); // the conversion ends on its own after its window went
+    QVERIFY(!QFileInfo::exists(dir->filePath("clip.mp3")));
+    QCOMPARE(QDir(dir->path()).entryList({"*.part"}, QDir::Files), QStringList());
+}
+
+void TestFrmConverter::outputPaneStaysBounded()
+{
+    QVERIFY(start());
+    QByteArray lines;
+    for (int i = 0; i < 10000; ++i)
+        lines += "frame line " + QByteArray::number(i) + "\n";
+    services->writeError(0, lines);
+    auto *log = control<QPlainTextEdit>("txtLog");
+    QVERIFY(log->blockCount() <= FrmConverter::kMaxLogLines + 1);
+    QVERIFY(log->toPlainText().endsWith("frame line 9999"));
+}
+
+void TestFrmConverter::mainWindowAnswersWhileALongConversionRuns()
+{
+    const QString input = dir->filePath("long.mp4");
+    QVERIFY(MakeClip(input, 600));
+    services->realProcesses = true;
+    services->pathConverter = QUILLON_FFMPEG;
+    FrmQuillon main(*services);
+    auto *txtInput = main.findChild<QLineEdit *>("txtInput");
+    QTest::keyClicks(txtInput, input);
+    QTest::mouseClick(main.findChild<QPushButton *>("cmdConvert"), Qt::LeftButton);
+    QCOMPARE(services->starts.size(), 1);
+
+    int ticks = 0;
+    QTimer ticker;
+    ticker.callOnTimeout([&ticks] { ++ticks; });
+    ticker.start(0);
+    // While the converter works, the main window still takes clicks.
+    QTRY_VERIFY_WITH_TIMEOUT(ticks > 100, 10000);
+    QVERIFY(services->messages.isEmpty());
+    auto *chkCut = main.findChild<QCheckBox *>("chkCut");
+    QTest::mouseClick(chkCut, Qt::LeftButton, {}, QPoint(8, chkCut->height() / 2));
+    QCOMPARE(main.outerHeightTwips(), 4470);
+    QVERIFY2(services->messages.isEmpty(), "the conversion ended before the window was tried");
+    QTRY_VERIFY_WITH_TIMEOUT(!services->messages.isEmpty(), 120000);
+    QCOMPARE(services->messages.last().style, MessageStyle::Plain);
+}
+
+QTEST_MAIN(TestFrmConverter)
+#include "tst_FrmConverter.moc"
