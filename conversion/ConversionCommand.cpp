@@ -64,8 +64,11 @@ ConversionCommand BuildConversionCommand(const QString &program, const QString &
         }
     }
     // The file written has no .mp3 ending, so the format is named.
-    command.arguments << QStringLiteral("-i") << shortInput << audio << QStringLiteral("-f")
-                      << QStringLiteral("mp3") << writeTo;
+    // Paths are absolute, so no name reads as one of the converter's protocols ("http:",
+    // "concat:", "pipe:"); allowing local files only is the second line of defence.
+    const QStringList localOnly = {QStringLiteral("-protocol_whitelist"), QStringLiteral("file")};
+    command.arguments << localOnly << QStringLiteral("-i") << shortInput << audio << localOnly
+                      << QStringLiteral("-f") << QStringLiteral("mp3") << writeTo;
     command.text += QStringLiteral(" -i ") + shortInput +
                     (cut ? QStringLiteral(" ") : QStringLiteral("  ")) + audioText +
                     QLatin1Char(' ') + outputBase;

@@ -23,7 +23,14 @@ bool sameFile(const QString &a, const QString &b)
 // folder does not take one.
 QString CreateTempBeside(const QString &outputBase, QString *reason)
 {
-    QTemporaryFile file(outputBase + QStringLiteral(".XXXXXX.part"));
+    // File names hold 255 bytes at most: a long name is shortened for the temporary file.
+    const QFileInfo output(outputBase);
+    QString name = output.fileName();
+    while (QFile::encodeName(name).size() > 200)
+        name.chop(1);
+    if (name.size() > 0 && name.back().isHighSurrogate())
+        name.chop(1);
+    QTemporaryFile file(output.dir().filePath(name + QStringLiteral(".XXXXXX.part")));
     file.setAutoRemove(false);
     if (!file.open()) {
         *reason = file.errorString();
@@ -128,6 +135,12 @@ ConversionJob *Conversions::request(const RequestInput &input)
         if (answer != MessageAnswer::Yes)
             return nullptr;
         replace = true;
+        // The video may have gone while the question was open.
+        if (VideoFileOf(shortInput).isEmpty()) {
+            services.messageBox(QStringLiteral("Il file video non esiste:") + kCrLf + text,
+                                MessageStyle::Warning);
+            return nullptr;
+        }
     }
 
     QString reason;

@@ -90,8 +90,9 @@ void TestConversionCommand::argumentsKeepEachPathWhole()
     const QString temp = output + ".a1B2c3.part";
     const QStringList controls = {"-nostdin",  "-hide_banner", "-nostats",
                                   "-progress", "pipe:1",       "-y"};
-    const QStringList tail = {"-i",  input, "-ar", "44100", "-ab", "128k",
-                              "-ac", "2",   "-f",  "mp3",   temp};
+    const QStringList tail = {
+        "-protocol_whitelist", "file", "-i", input, "-ar", "44100", "-ab", "128k", "-ac", "2",
+        "-protocol_whitelist", "file", "-f", "mp3", temp};
 
     const ConversionCommand whole = BuildConversionCommand("/t/ffmpeg", input, output, {}, temp);
     QCOMPARE(whole.arguments, controls + tail);

@@ -162,8 +162,9 @@ void TestConversions::wholeFileStartsTheConverter()
     QVERIFY(temp.startsWith(output + "."));
     QVERIFY(temp.endsWith(".part"));
     QVERIFY(QFileInfo::exists(temp));
-    const QStringList rest = {"-i",  input, "-ar", "44100", "-ab", "128k",
-                              "-ac", "2",   "-f",  "mp3",   temp};
+    const QStringList rest = {
+        "-protocol_whitelist", "file", "-i", input, "-ar", "44100", "-ab", "128k", "-ac", "2",
+        "-protocol_whitelist", "file", "-f", "mp3", temp};
     QCOMPARE(start.arguments, kControls + rest);
     QCOMPARE(start.mode, WindowMode::MaximizedFocus);
     QVERIFY(services->messages.isEmpty()); // nothing is said until the converter has ended
@@ -200,7 +201,8 @@ void TestConversions::cutCommands()
                                             dir->filePath("clip.mp3"));
     QCOMPARE(services->starts[0].arguments,
              kControls + range.split(' ') +
-                 QStringList({"-i", clip, "-ar", "44100", "-ab", "128k", "-ac", "2", "-f", "mp3",
+                 QStringList({"-protocol_whitelist", "file", "-i", clip, "-ar", "44100", "-ab",
+                              "128k", "-ac", "2", "-protocol_whitelist", "file", "-f", "mp3",
                               services->writtenFile(0)}));
 }
 

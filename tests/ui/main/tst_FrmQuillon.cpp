@@ -65,7 +65,8 @@ private:
     void setPicker(const char *name, const QString &time);
     void drop(QMimeData *mime);
     void clickCut();
-    // The first start's arguments from the range up to the input path.
+    // The first start's arguments from the range up to the input path, without the protocol
+    // limits.
     QStringList inputAndRange() const;
 
     std::unique_ptr<FakeServices> services;
@@ -120,7 +121,10 @@ QStringList TestFrmQuillon::inputAndRange() const
 {
     const QStringList arguments = services->starts.value(0).arguments;
     const qsizetype from = arguments.indexOf("-y") + 1;
-    return arguments.mid(from, arguments.indexOf("-i") + 2 - from);
+    QStringList part = arguments.mid(from, arguments.indexOf("-i") + 2 - from);
+    part.removeAll("-protocol_whitelist");
+    part.removeAll("file");
+    return part;
 }
 
 void TestFrmQuillon::clickCut()
