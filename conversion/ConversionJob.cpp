@@ -81,6 +81,8 @@ void ConversionJob::onStandardError(const QByteArray &chunk)
                 emit durationKnown(true);
             }
         }
+        if (!IsConverterSummaryLine(line))
+            lastProblem = line.trimmed();
         lines << line;
     });
     if (!lines.isEmpty())
@@ -91,11 +93,17 @@ void ConversionJob::onEnd(const ProcessEnd &end)
 {
     running = false;
     const QString rest = decoder.decode(logLines.takeRest());
-    if (!rest.trimmed().isEmpty())
+    if (!rest.trimmed().isEmpty()) {
+        if (!IsConverterSummaryLine(rest))
+            lastProblem = rest.trimmed();
         emit outputLines({rest});
+    }
 
+    ProcessEnd told = end;
+    if (!lastProblem.isEmpty())
+        told.lastErrorLine = lastProblem;
     const QFileInfo written(job.tempPath);
-    JobOutcome outcome = ClassifyEnd(end, cancelled, written.isFile() && written.size() > 0,
+    JobOutcome outcome = ClassifyEnd(told, cancelled, written.isFile() && written.size() > 0,
                                      progress.writtenSeconds(), expected);
     if (outcome.kind == JobEnd::Done || outcome.kind == JobEnd::ShortAudio) {
         QString reason;

@@ -66,6 +66,7 @@ private:
     ProgressReport progress;
     LineSplitter logLines;
     QStringDecoder decoder{QStringDecoder::Utf8};
+    QString lastProblem; // the last line of the log that can name what went wrong
     std::optional<double> inputDuration;
     std::optional<double> expected;
 };

@@ -58,6 +58,13 @@ std::optional<double> DurationFromLogLine(const QString &line)
            match.captured(3).toDouble();
 }
 
+bool IsConverterSummaryLine(const QString &line)
+{
+    static const QRegularExpression summary(
+        QStringLiteral(R"(^\s*(size=|video:\s*\d|Conversion failed!|Exiting normally))"));
+    return summary.match(line).hasMatch();
+}
+
 std::optional<double> ExpectedSeconds(std::optional<double> inputDuration,
                                       const std::optional<CutRange> &cut)
 {

@@ -53,6 +53,10 @@ int ProgressPercent(double writtenSeconds, double expectedSeconds);
 // Time left, estimated from the time taken so far; -1 while nothing can be said.
 qint64 RemainingMs(qint64 elapsedMs, double writtenSeconds, double expectedSeconds);
 
+// The converter's closing lines ("size=...", "video:...", "Conversion failed!") say that
+// something happened, not what: they are passed over when naming the problem.
+bool IsConverterSummaryLine(const QString &line);
+
 enum class JobEnd { Done, ShortAudio, NoAudio, Failed, Cancelled };
 
 struct JobOutcome

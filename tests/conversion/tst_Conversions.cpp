@@ -408,7 +408,8 @@ void TestConversions::endIsToldTruthfully()
     services->writeError(0, "  Duration: 00:00:10.00, start: 0.000000\n");
     services->writeOutput(0, report);
     write(services->writtenFile(0), written);
-    services->finish(0, exitCode, crashed, "last words");
+    services->writeError(0, "last words\nsize=     147kB time=00:00:09.37\nConversion failed!\n");
+    services->finish(0, exitCode, crashed, "Conversion failed!");
 
     QCOMPARE(ended.count(), 1);
     QCOMPARE(services->messages.size(), 1);

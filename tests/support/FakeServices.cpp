@@ -62,5 +62,7 @@ MessageAnswer FakeServices::showMessage(const QString &prompt, MessageStyle styl
     messages.append({prompt, style, title});
     if (style != MessageStyle::Question)
         return MessageAnswer::Ok;
+    if (whileAsking)
+        whileAsking();
     return questionAnswers.isEmpty() ? MessageAnswer::No : questionAnswers.dequeue();
 }

@@ -31,6 +31,7 @@ public:
     QQueue<MessageAnswer> questionAnswers;      // default No when empty
     QQueue<std::optional<QString>> openAnswers; // a path confirms, nullopt cancels
     QString startError;                         // non-empty: the next start fails with it
+    std::function<void()> whileAsking;          // runs while a question is open
 
     QList<Message> messages;
     QList<Start> starts;

@@ -3,10 +3,10 @@
 #include "platform/DesignFonts.h"
 #include "ui/main/FrmQuillon.h"
 
-#include <QtTest>
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QtTest>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -62,9 +62,8 @@ void TestHostileNames::enterPath(const QString &path)
 {
     auto *txtInput = window->findChild<QLineEdit *>("txtInput");
     txtInput->clear();
-    const bool typeable = std::all_of(path.begin(), path.end(), [](QChar c) {
-        return c.isPrint() && c.unicode() < 0x80;
-    });
+    const bool typeable = std::all_of(path.begin(), path.end(),
+                                      [](QChar c) { return c.isPrint() && c.unicode() < 0x80; });
     if (typeable)
         QTest::keyClicks(txtInput, path);
     else
@@ -153,7 +152,8 @@ void TestHostileNames::folderNamedLikeAVideoStartsNothing()
     enterPath(dir->filePath("x.avi"));
     QTest::mouseClick(window->findChild<QPushButton *>("cmdConvert"), Qt::LeftButton);
     QCOMPARE(services->messages.size(), 1);
-    QCOMPARE(services->messages[0].prompt, "Il file video non esiste:\r\n" + dir->filePath("x.avi"));
+    QCOMPARE(services->messages[0].prompt,
+             "Il file video non esiste:\r\n" + dir->filePath("x.avi"));
     QVERIFY(services->starts.isEmpty());
 }
 

@@ -1,0 +1,165 @@
+#include "FakeServices.h"
+#include "TestClips.h"
+#include "conversion/Conversions.h"
+
+#include <QtTest>
+#include <sys/mount.h>
+
+// Videos that are not what they claim: each gives a message that names the problem and leaves
+// no MP3 and no temporary file behind.
+class TestBrokenInputs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void unreadableVideo_data();
+    void unreadableVideo();
+    void videoWithoutSound();
+    void truncatedVideoGivesShortAudioAndSaysSo();
+    void videoThatGoesBeforeTheStart();
+    void diskThatFillsUp();
+
+private:
+    // Runs one request through to its outcome message.
+    void convert(const QString &input);
+    QStringList files() const { return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden); }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<FakeServices> services;
+    std::unique_ptr<Conversions> conversions;
+};
+
+void TestBrokenInputs::init()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    services = std::make_unique<FakeServices>();
+    services->realProcesses = true;
+    services->pathConverter = QUILLON_FFMPEG;
+    conversions = std::make_unique<Conversions>(*services);
+}
+
+void TestBrokenInputs::cleanup()
+{
+    conversions.reset();
+    services.reset();
+}
+
+void TestBrokenInputs::convert(const QString &input)
+{
+    QVERIFY(conversions->request({input, {}, {}, {}}));
+    QTRY_VERIFY_WITH_TIMEOUT(!services->messages.isEmpty(), 60000);
+}
+
+void TestBrokenInputs::unreadableVideo_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty file") << "empty.avi" << QByteArray();
+    QTest::newRow("text file") << "notes.mp4" << QByteArray("Dear diary,\nnot a video.\n");
+}
+
+void TestBrokenInputs::unreadableVideo()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    const QString input = dir->filePath(name);
+    QFile file(input);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    convert(input);
+    const FakeServices::Message &message = services->messages.last();
+    QCOMPARE(message.style, MessageStyle::Critical);
+    QVERIFY2(message.prompt.startsWith("Conversione non riuscita (codice 1).\r\n"),
+             qPrintable(message.prompt));
+    QVERIFY2(message.prompt.contains(name), qPrintable(message.prompt)); // names the file
+    QCOMPARE(files(), QStringList{name});
+}
+
+void TestBrokenInputs::videoWithoutSound()
+{
+    const QString input = dir->filePath("silent.mp4");
+    QCOMPARE(RunToEnd(QUILLON_FFMPEG, {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                       "testsrc=size=160x120:rate=10:duration=2", input}),
+             0);
+    convert(input);
+    const FakeServices::Message &message = services->messages.last();
+    QCOMPARE(message.style, MessageStyle::Critical);
+    QVERIFY2(message.prompt.startsWith("Conversione non riuscita (codice 1).\r\n"),
+             qPrintable(message.prompt));
+    QVERIFY2(message.prompt.contains("stream"), qPrintable(message.prompt));
+    QCOMPARE(files(), QStringList{"silent.mp4"});
+}
+
+void TestBrokenInputs::truncatedVideoGivesShortAudioAndSaysSo()
+{
+    // The index at the front, so the first half still plays: the converter exits 0 on it.
+    const QString whole = dir->filePath("whole.mp4");
+    QCOMPARE(RunToEnd(QUILLON_FFMPEG, {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                       "sine=frequency=440:duration=20", "-f", "lavfi", "-i",
+                                       "testsrc=size=160x120:rate=10:duration=20", "-shortest",
+                                       "-movflags", "+faststart", whole}),
+             0);
+    QFile full(whole);
+    QVERIFY(full.open(QIODevice::ReadOnly));
+    const QByteArray bytes = full.readAll();
+    full.close();
+    const QString input = dir->filePath("broken.mp4");
+    QFile half(input);
+    QVERIFY(half.open(QIODevice::WriteOnly));
+    half.write(bytes.left(bytes.size() / 2));
+    half.close();
+    QFile::remove(whole);
+
+    convert(input);
+    const FakeServices::Message &message = services->messages.last();
+    QCOMPARE(message.style, MessageStyle::Warning);
+    QVERIFY2(message.prompt.startsWith("Audio più corto del previsto: "),
+             qPrintable(message.prompt));
+    QVERIFY2(message.prompt.contains(" s su 20 s.\r\n"), qPrintable(message.prompt));
+    // The audio that could be saved is kept, under its name, and nothing else.
+    QCOMPARE(files(), QStringList({"broken.mp3", "broken.mp4"}));
+}
+
+void TestBrokenInputs::videoThatGoesBeforeTheStart()
+{
+    const QString input = dir->filePath("clip.avi");
+    QVERIFY(MakeClip(input, 1));
+    QFile old(dir->filePath("clip.mp3"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old audio");
+    old.close();
+    services->questionAnswers.enqueue(MessageAnswer::Yes);
+    services->whileAsking = [input] { QFile::remove(input); };
+    QVERIFY(!conversions->request({input, {}, {}, {}}));
+    QCOMPARE(services->messages.last().prompt, "Il file video non esiste:\r\n" + input);
+    QVERIFY(services->starts.isEmpty());
+    QCOMPARE(files(), QStringList{"clip.mp3"});
+}
+
+void TestBrokenInputs::diskThatFillsUp()
+{
+    const QString folder = dir->filePath("small");
+    QVERIFY(QDir().mkdir(folder));
+    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=300k") != 0)
+        QSKIP("cannot mount a small file system here (needs root and mount rights)");
+    const auto unmount = qScopeGuard([folder] { ::umount(QFile::encodeName(folder).constData()); });
+
+    // About 190 KB of sound whose MP3 needs about 1 MB.
+    const QString input = folder + "/long.mp4";
+    QCOMPARE(RunToEnd(QUILLON_FFMPEG, {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                       "sine=duration=60", "-c:a", "aac", "-b:a", "24k", input}),
+             0);
+    convert(input);
+    const FakeServices::Message &message = services->messages.last();
+    QCOMPARE(message.style, MessageStyle::Critical);
+    QVERIFY2(message.prompt.startsWith("Conversione non riuscita (codice 1).\r\n"),
+             qPrintable(message.prompt));
+    QVERIFY2(message.prompt.contains("No space left on device"), qPrintable(message.prompt));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"long.mp4"});
+}
+
+QTEST_GUILESS_MAIN(TestBrokenInputs)
+#include "tst_BrokenInputs.moc"

@@ -1,0 +1,166 @@
+#include "FakeServices.h"
+#include "TestClips.h"
+#include "conversion/Conversions.h"
+#include "ui/converter/FrmConverter.h"
+
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+// Resident memory of this process, in kilobytes.
+qint64 ResidentKb()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+// Whether a process still runs whose command line mentions text.
+bool AnyProcessMentions(const QByteArray &text)
+{
+    const QStringList pids = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &pid : pids) {
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        if (pid.toLongLong() > 0 && cmdline.open(QIODevice::ReadOnly) &&
+            cmdline.readAll().contains(text))
+            return true;
+    }
+    return false;
+}
+
+const QByteArray kOldMp3("ID3 the user's precious old audio");
+} // namespace
+
+// Converters that misbehave on purpose. Whatever they do: the right message, no process left
+// behind, no temporary file, and the MP3 that was there before replaced only by a success.
+class TestFailingConverters : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void misbehaviour_data();
+    void misbehaviour();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<FakeServices> services;
+    std::unique_ptr<Conversions> conversions;
+    QPointer<FrmConverter> window;
+};
+
+void TestFailingConverters::init()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    services = std::make_unique<FakeServices>();
+    services->realProcesses = true;
+    services->stopGraceMs = 1000;
+    services->pathConverter.clear();
+    services->appFolder = dir->filePath("app");
+    QVERIFY(QDir().mkdir(services->appFolder));
+    conversions = std::make_unique<Conversions>(*services);
+    connect(conversions.get(), &Conversions::started, this,
+            [this](ConversionJob *job) { window = new FrmConverter(*services, job); });
+}
+
+void TestFailingConverters::cleanup()
+{
+    delete window;
+    conversions.reset();
+    services.reset();
+}
+
+void TestFailingConverters::misbehaviour_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("prompt"); // empty: no message
+    QTest::addColumn<bool>("replaced");
+    const QString lastArgument = "for last; do :; done\n";
+    QTest::newRow("exits 1 with a message")
+        << "echo 'Unknown encoder libmp3lame' >&2\nexit 1" << false
+        << "Conversione non riuscita (codice 1).\r\nUnknown encoder libmp3lame" << false;
+    QTest::newRow("dies of a segmentation fault")
+        << lastArgument + "printf 'half' > \"$last\"\necho 'about to fail' >&2\nkill -SEGV $$"
+        << false << "Conversione non riuscita (codice crash).\r\nabout to fail" << false;
+    QTest::newRow("hangs until stopped")
+        << "trap '' TERM INT\nwhile :; do sleep 0.1; done" << true << QString() << false;
+    QTest::newRow("writes 20 MB of output")
+        << "yes 'frame=  100 fps=0.0 q=-0.0 size=0kB time=00:00:00.00 bitrate=N/A' | head -c "
+           "20000000 >&2\necho >&2\necho 'Error: out of patience' >&2\nexit 1"
+        << false << "Conversione non riuscita (codice 1).\r\nError: out of patience" << false;
+    QTest::newRow("never reports progress")
+        << lastArgument + "sleep 0.2\nprintf 'ID3 new audio' > \"$last\"\nexit 0" << false
+        << "Code : %1 Conversion done! " << true;
+    QTest::newRow("reports garbage progress")
+        << lastArgument + "echo '  Duration: 00:00:10.00, start: 0' >&2\n"
+                          "printf 'out_time_us=12abc\\nout_time_us=\\nprogress=what\\n\\001\\002\\n"
+                          "out_time_us=-77\\nout_time_us=99999999999999999999999\\n'\n"
+                          "printf 'ID3 new audio' > \"$last\"\nexit 0"
+        << false << "Code : %1 Conversion done! " << true;
+    QTest::newRow("exits 0 without writing the output")
+        << "echo 'nothing to do' >&2\nexit 0" << false
+        << "Conversione non riuscita (codice 0).\r\nnothing to do" << false;
+}
+
+void TestFailingConverters::misbehaviour()
+{
+    QFETCH(QString, script);
+    QFETCH(bool, cancel);
+    QFETCH(QString, prompt);
+    QFETCH(bool, replaced);
+    const QString program = services->appFolder + "/ffmpeg";
+    QVERIFY(WriteFakeConverter(program, script));
+    const QString input = dir->filePath("clip.avi");
+    QVERIFY(MakeClip(input, 1));
+    const QString mp3 = dir->filePath("clip.mp3");
+    QFile old(mp3);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(kOldMp3);
+    old.close();
+    services->questionAnswers.enqueue(MessageAnswer::Yes);
+    const qint64 memoryBefore = ResidentKb();
+
+    QPointer<ConversionJob> job = conversions->request({input, {}, {}, {}});
+    QVERIFY(job);
+    const qint64 taskId = job->taskId();
+    QSignalSpy ended(job.data(), &ConversionJob::ended);
+    QElapsedTimer stopping;
+    if (cancel) {
+        QTest::qWait(300);
+        job->cancel();
+        stopping.start();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 60000);
+    if (cancel) // asked politely, then killed after the grace
+        QVERIFY2(stopping.elapsed() < 1000 + 2000, qPrintable(QString::number(stopping.elapsed())));
+
+    QCOMPARE(services->messages.size(), prompt.isEmpty() ? 1 : 2); // the replace question first
+    if (!prompt.isEmpty())
+        QCOMPARE(services->messages.last().prompt,
+                 prompt.contains("%1") ? prompt.arg(taskId) : prompt);
+    QFile result(mp3);
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    QCOMPARE(result.readAll(), replaced ? QByteArray("ID3 new audio") : kOldMp3);
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"clip.avi", "clip.mp3"}));
+    QVERIFY(::kill(pid_t(taskId), 0) != 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!AnyProcessMentions(QFile::encodeName(program)), 2000);
+
+    if (window) {
+        const auto *log = window->findChild<QPlainTextEdit *>("txtLog");
+        QVERIFY(log->blockCount() <= FrmConverter::kMaxLogLines + 1);
+    }
+    const qint64 grownKb = ResidentKb() - memoryBefore;
+    QVERIFY2(grownKb < 64 * 1024, qPrintable(QString::number(grownKb) + " KB more"));
+}
+
+QTEST_MAIN(TestFailingConverters)
+#include "tst_FailingConverters.moc"
