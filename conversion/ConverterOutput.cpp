@@ -43,7 +43,7 @@ void ProgressReport::feed(const QByteArray &chunk)
         if (!ok || micros < 0)
             return;
         // A report never moves backwards: the highest time reached counts.
-        written = std::max(written.value_or(0.0), micros / 1e6);
+        written = std::max(written.value_or(0.0), static_cast<double>(micros) / 1e6);
     });
 }
 
@@ -91,7 +91,7 @@ qint64 RemainingMs(qint64 elapsedMs, double writtenSeconds, double expectedSecon
     if (writtenSeconds <= 0 || expectedSeconds <= 0)
         return -1;
     const double done = std::min(1.0, writtenSeconds / expectedSeconds);
-    return qRound64(elapsedMs * (1.0 - done) / done);
+    return qRound64(static_cast<double>(elapsedMs) * (1.0 - done) / done);
 }
 
 JobOutcome ClassifyEnd(const ProcessEnd &end, bool cancelled, bool outputWritten,

@@ -48,7 +48,7 @@ ProcessStarter::~ProcessStarter()
 }
 
 StartResult ProcessStarter::start(const QString &program, const QStringList &arguments,
-                                  ProgramCallbacks callbacks)
+                                  const ProgramCallbacks &callbacks)
 {
     auto *process = new QProcess(this);
     process->setProgram(program);

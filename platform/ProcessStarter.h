@@ -18,7 +18,7 @@ public:
     ~ProcessStarter() override;
 
     StartResult start(const QString &program, const QStringList &arguments,
-                      ProgramCallbacks callbacks);
+                      const ProgramCallbacks &callbacks);
     void stop(qint64 taskId);
 
 private:

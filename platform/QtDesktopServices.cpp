@@ -15,7 +15,7 @@ StartResult QtDesktopServices::startProgram(const QString &program, const QStrin
                                             WindowMode, ProgramCallbacks callbacks)
 {
     // The window mode is honoured by the window that shows the conversion.
-    return starter.start(program, arguments, std::move(callbacks));
+    return starter.start(program, arguments, callbacks);
 }
 
 void QtDesktopServices::stopProgram(qint64 taskId)

@@ -59,8 +59,8 @@ private slots:
     void cancelStopsTheConverterAndLeavesNothing();
 
 private:
-    ConversionJob *request(const QString &input, std::optional<QString> start = {},
-                           std::optional<QString> end = {});
+    ConversionJob *request(const QString &input, const std::optional<QString> &start = {},
+                           const std::optional<QString> &end = {});
     QStringList partFiles() const;
 
     std::unique_ptr<QTemporaryDir> dir;
@@ -86,8 +86,8 @@ void TestConversions::cleanup()
     services.reset();
 }
 
-ConversionJob *TestConversions::request(const QString &input, std::optional<QString> start,
-                                        std::optional<QString> end)
+ConversionJob *TestConversions::request(const QString &input, const std::optional<QString> &start,
+                                        const std::optional<QString> &end)
 {
     return conversions->request({input, {}, start, end});
 }

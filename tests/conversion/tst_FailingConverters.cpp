@@ -158,8 +158,13 @@ void TestFailingConverters::misbehaviour()
         const auto *log = window->findChild<QPlainTextEdit *>("txtLog");
         QVERIFY(log->blockCount() <= FrmConverter::kMaxLogLines + 1);
     }
+#ifndef __SANITIZE_ADDRESS__ // its quarantine keeps freed memory resident on purpose
     const qint64 grownKb = ResidentKb() - memoryBefore;
-    QVERIFY2(grownKb < 64 * 1024, qPrintable(QString::number(grownKb) + " KB more"));
+    qInfo("resident memory grew by %lld KB", grownKb);
+    QVERIFY2(grownKb < 64LL * 1024, qPrintable(QString::number(grownKb) + " KB more"));
+#else
+    Q_UNUSED(memoryBefore);
+#endif
 }
 
 QTEST_MAIN(TestFailingConverters)

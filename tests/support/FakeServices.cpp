@@ -24,7 +24,7 @@ StartResult FakeServices::startProgram(const QString &program, const QStringList
     if (realProcesses) {
         if (!starter)
             starter = std::make_unique<ProcessStarter>(nullptr, stopGraceMs);
-        const StartResult result = starter->start(program, arguments, callbacks);
+        StartResult result = starter->start(program, arguments, callbacks);
         if (result.started())
             starts.append({program, arguments, mode, callbacks, result.taskId});
         return result;
