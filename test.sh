@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, checks the sources with clang-tidy, and runs every test:
 # once in the Release build and once built with AddressSanitizer and UndefinedBehaviorSanitizer.
-# No display is needed.
+# In between it makes the .deb and starts the program installed from it. No display is needed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
-scripts/build.sh clang-tidy
+scripts/build.sh clang-tidy dpkg-dev file desktop-file-utils appstream
 
 echo "== clang-tidy"
 find conversion platform ui tests main.cpp -name '*.cpp' -print0 |
@@ -14,6 +14,9 @@ echo "clang-tidy: no findings"
 
 echo "== tests (Release)"
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
+
+echo "== package"
+scripts/check-package.sh
 
 echo "== tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug \

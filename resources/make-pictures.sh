@@ -17,14 +17,18 @@ for h in "${heights[@]}"; do
     bars+="roundrectangle $x,$top $((x + 12)),$((top + h)) 6,6 "
     x=$((x + 18))
 done
-convert -size 500x500 "xc:$grey" \
-    -fill '#1d3557' -draw 'circle 250,250 250,22' \
-    -fill '#2a6f97' -draw 'circle 250,250 250,40' \
-    -fill '#14213d' -draw 'rectangle 22,330 478,400' \
-    -fill "$grey" -draw "$(for i in $(seq 0 13); do printf 'rectangle %d,342 %d,352 ' $((34 + i * 32)) $((50 + i * 32)); done)" \
-    -fill "$grey" -draw "$(for i in $(seq 0 13); do printf 'rectangle %d,378 %d,388 ' $((34 + i * 32)) $((50 + i * 32)); done)" \
-    -fill '#ffb703' -draw "$bars" \
-    -type TrueColor -depth 8 -strip logo.png
+# draw_logo BACKGROUND OUTPUT: the logo drawing on a background colour, or "none".
+draw_logo() {
+    convert -size 500x500 "xc:$1" \
+        -fill '#1d3557' -draw 'circle 250,250 250,22' \
+        -fill '#2a6f97' -draw 'circle 250,250 250,40' \
+        -fill '#14213d' -draw 'rectangle 22,330 478,400' \
+        -fill "$grey" -draw "$(for i in $(seq 0 13); do printf 'rectangle %d,342 %d,352 ' $((34 + i * 32)) $((50 + i * 32)); done)" \
+        -fill "$grey" -draw "$(for i in $(seq 0 13); do printf 'rectangle %d,378 %d,388 ' $((34 + i * 32)) $((50 + i * 32)); done)" \
+        -fill '#ffb703' -draw "$bars" \
+        "${@:3}" -depth 8 -strip "$2"
+}
+draw_logo "$grey" logo.png -type TrueColor
 
 # Window icon, 48 x 48: the same drawing.
 convert logo.png -resize 48x48 -type TrueColor -depth 8 -strip icon.png
@@ -37,7 +41,15 @@ convert -size 1011x700 gradient:'#23395b-#f4a259' \
     -fill '#3c2a4d' -draw 'polygon 0,700 0,610 200,560 380,640 540,590 720,660 900,600 1011,640 1011,700' \
     -fill '#f6bd60' -draw 'rectangle 600,720 680,726 rectangle 580,760 700,765 rectangle 610,800 670,804' \
     -fill '#1b263b' -draw 'polygon 0,1182 0,980 260,940 520,1010 800,950 1011,990 1011,1182' \
-    -attenuate 0.25 +noise Gaussian \
+    -seed 7 -attenuate 0.25 +noise Gaussian \
     -blur 0x1 -quality 82 -sampling-factor 4:2:0 -strip photo.jpg
 
-ls -l logo.png icon.png photo.jpg
+# Desktop icons in the hicolor theme: the same drawing on a clear background.
+mkdir -p icons
+draw_logo none /tmp/quillon-logo-clear.png -type TrueColorAlpha
+for size in 48 64 128 256; do
+    convert /tmp/quillon-logo-clear.png -resize ${size}x${size} -depth 8 -strip icons/quillon-$size.png
+done
+rm -f /tmp/quillon-logo-clear.png
+
+ls -l logo.png icon.png photo.jpg icons/
