@@ -1,5 +1,6 @@
 #include "ui/Design.h"
 
+#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 
@@ -35,6 +36,9 @@ QLabel *AddPicture(QWidget *parent, const char *name, const QString &resource, c
     picture->setObjectName(QLatin1String(name));
     picture->setGeometry(rect);
     picture->setScaledContents(true);
-    picture->setPixmap(QPixmap(resource));
+    // Decoded straight to the size shown: the full pictures would take megabytes to hold.
+    QImageReader reader(resource);
+    reader.setScaledSize(rect.size());
+    picture->setPixmap(QPixmap::fromImage(reader.read()));
     return picture;
 }

@@ -1,0 +1,38 @@
+// Starts as the program does, waits until the main window is shown, prints the resident memory
+// then, and ends. bench_minimal_qt does the same for an empty window.
+#include "BenchServices.h"
+#include "platform/DesignFonts.h"
+#include "ui/main/FrmQuillon.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+long long ResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    LoadDesignFonts();
+    BenchServices services;
+    FrmQuillon window(services);
+    // Once the shown window has been painted, the user sees it.
+    QTimer::singleShot(0, &app, [&app] {
+        std::printf("rss_kb=%lld\n", ResidentKb());
+        app.quit();
+    });
+    return app.exec();
+}

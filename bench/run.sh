@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Measures the program against plain ffmpeg and plain Qt, prints a table and writes it, with the
+# machine it ran on, to docs/BENCHMARKS.md. Not part of ./test.sh; takes a few minutes.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+[[ -x build/bench/bench_convert ]] || scripts/build.sh
+export QT_QPA_PLATFORM=offscreen
+bin=build/bench
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+verdict() { awk -v r="$1" -v g="$2" -v w="$3" 'BEGIN { print (w == "max" ? (r <= g) : (r < g)) ? "met" : "missed" }'; }
+make_clip() { # seconds path
+    ffmpeg -nostdin -v error -y -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$1" \
+        -f lavfi -i "testsrc=size=320x240:rate=25:duration=$1" -shortest \
+        -c:v libx264 -preset ultrafast -c:a aac -b:a 96k "$2"
+}
+
+echo "Making clips..."
+make_clip 600 "$work/ten.mp4"
+make_clip 3600 "$work/hour.mp4"
+
+# 1. Overhead: the program's whole conversion path against the same ffmpeg command, alternating.
+echo "Overhead..."
+program=() direct=() gaps=()
+for _ in 1 2 3 4 5; do
+    rm -f "$work/ten.mp3"
+    line=$("$bin/bench_convert" "$work/ten.mp4" 2>/dev/null)
+    program+=("$(sed -E 's/.*elapsed_ms=([0-9]+).*/\1/' <<<"$line")")
+    gaps+=("$(sed -E 's/.*max_gap_ms=([0-9]+).*/\1/' <<<"$line")")
+    rm -f "$work/ten.mp3"
+    start=$(now_ms)
+    ffmpeg -nostdin -v error -y -i "$work/ten.mp4" -ar 44100 -ab 128k -ac 2 "$work/ten.mp3"
+    direct+=($(( $(now_ms) - start )))
+done
+program_ms=$(printf '%s\n' "${program[@]}" | median)
+direct_ms=$(printf '%s\n' "${direct[@]}" | median)
+overhead=$(ratio "$program_ms" "$direct_ms")
+
+# 2. Seeking: a minute at 50:00 of an hour against a minute at 0:00, through the cut panel.
+echo "Seeking..."
+late=() early=()
+for _ in 1 2 3 4 5; do
+    rm -f "$work/hour.mp3"
+    late+=("$("$bin/bench_convert" "$work/hour.mp4" 0:50:00 0:51:00 2>/dev/null | sed -E 's/.*elapsed_ms=([0-9]+).*/\1/')")
+    rm -f "$work/hour.mp3"
+    early+=("$("$bin/bench_convert" "$work/hour.mp4" 0:00:00 0:01:00 2>/dev/null | sed -E 's/.*elapsed_ms=([0-9]+).*/\1/')")
+done
+late_ms=$(printf '%s\n' "${late[@]}" | median)
+early_ms=$(printf '%s\n' "${early[@]}" | median)
+seeking=$(ratio "$late_ms" "$early_ms")
+
+# 3. Start-up: until the main window is shown, and the memory then, against an empty Qt window.
+echo "Start-up..."
+q_ms=() q_kb=() m_ms=() m_kb=()
+for _ in $(seq 11); do
+    start=$(now_ms); out=$("$bin/bench_startup" 2>/dev/null); q_ms+=($(( $(now_ms) - start ))); q_kb+=("${out#rss_kb=}")
+    start=$(now_ms); out=$("$bin/bench_minimal_qt" 2>/dev/null); m_ms+=($(( $(now_ms) - start ))); m_kb+=("${out#rss_kb=}")
+done
+qs=$(printf '%s\n' "${q_ms[@]}" | median); ms=$(printf '%s\n' "${m_ms[@]}" | median)
+qk=$(printf '%s\n' "${q_kb[@]}" | median); mk=$(printf '%s\n' "${m_kb[@]}" | median)
+startup_time=$(ratio "$qs" "$ms")
+startup_memory=$(ratio "$qk" "$mk")
+
+# 4. Responsiveness: the longest the main window's event loop waited during the conversions of 1.
+longest_gap=$(printf '%s\n' "${gaps[@]}" | sort -n | tail -1)
+
+table=$(cat <<TABLE
+| Measure | Quillon | Yardstick | Ratio or value | Goal | |
+|---|---|---|---|---|---|
+| Overhead: 10-minute clip, median of 5 | ${program_ms} ms | ffmpeg alone ${direct_ms} ms | ${overhead} | at most 1.03 | $(verdict "$overhead" 1.03 max) |
+| Seeking: 60 s at 50:00 of 60 min against 60 s at 0:00, median of 5 | ${late_ms} ms | ${early_ms} ms | ${seeking} | at most 1.5 | $(verdict "$seeking" 1.5 max) |
+| Start-up time until the main window is shown, median of 11 | ${qs} ms | empty Qt window ${ms} ms | ${startup_time} | at most 1.5 | $(verdict "$startup_time" 1.5 max) |
+| Resident memory once shown, median of 11 | ${qk} KB | empty Qt window ${mk} KB | ${startup_memory} | at most 1.3 | $(verdict "$startup_memory" 1.3 max) |
+| Longest event-loop gap while a 10-minute clip converts (worst of 5) | ${longest_gap} ms | | ${longest_gap} ms | under 50 ms | $(verdict "$longest_gap" 50 under) |
+TABLE
+)
+echo
+echo "$table"
+
+machine="$(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1), Linux $(uname -r)"
+cat > docs/BENCHMARKS.md <<DOC
+# Benchmarks
+
+Made by \`bench/run.sh\` on $(date -u +%Y-%m-%d), on: ${machine}.
+$(ffmpeg -version | head -1 | cut -d' ' -f1-3), Qt $(qtpaths6 --qt-version 2>/dev/null || echo 6), offscreen platform.
+Clips are made by ffmpeg's test sources: 320x240 at 25 frames/s with a 440 Hz tone.
+
+${table}
+
+- Overhead: the program's own path (main window, request, converter with its progress report,
+  converter window, rename) against \`ffmpeg -i clip -ar 44100 -ab 128k -ac 2 clip.mp3\`,
+  alternating.
+- Start-up: the time from starting the process until it has shown its main window and ended,
+  and its resident memory then. The yardstick is an empty QWidget; it draws no text, so it never
+  loads a font, which any window with a caption does (an empty QMainWindow with one line edit
+  already takes about 24 MB here).
+DOC
+echo
+echo "Written to docs/BENCHMARKS.md"
