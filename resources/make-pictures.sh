@@ -28,10 +28,10 @@ draw_logo() {
         -fill '#ffb703' -draw "$bars" \
         "${@:3}" -depth 8 -strip "$2"
 }
-draw_logo "$grey" logo.png -type TrueColor
+draw_logo "$grey" PNG24:logo.png
 
 # Window icon, 48 x 48: the same drawing.
-convert logo.png -resize 48x48 -type TrueColor -depth 8 -strip icon.png
+convert logo.png -resize 48x48 -depth 8 -strip PNG24:icon.png
 
 # About photo, 1011 x 1182: an evening landscape with hills and a lake.
 convert -size 1011x700 gradient:'#23395b-#f4a259' \
@@ -48,7 +48,7 @@ convert -size 1011x700 gradient:'#23395b-#f4a259' \
 mkdir -p icons
 draw_logo none /tmp/quillon-logo-clear.png -type TrueColorAlpha
 for size in 48 64 128 256; do
-    convert /tmp/quillon-logo-clear.png -resize ${size}x${size} -depth 8 -strip icons/quillon-$size.png
+    convert /tmp/quillon-logo-clear.png -resize ${size}x${size} -depth 8 -strip PNG32:icons/quillon-$size.png
 done
 rm -f /tmp/quillon-logo-clear.png
 

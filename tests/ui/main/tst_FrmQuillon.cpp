@@ -153,6 +153,12 @@ void TestFrmQuillon::startsAsDesigned()
     QCOMPARE(menu[0]->text(), QString("?"));
     QVERIFY(!menu[0]->menu());
 
+    // The logo lies on the window's own grey, undithered, at the size it is shown.
+    const QImage logo = control<QLabel>("ImageLogo")->pixmap().toImage();
+    QCOMPARE(logo.size(), QSize(73, 65));
+    QCOMPARE(logo.pixelColor(1, 1), QColor(192, 192, 192));
+    QCOMPARE(logo.pixelColor(2, 1), QColor(192, 192, 192));
+
     // Not resizable, and 6225 twips wide.
     QCOMPARE(window->minimumSize(), window->maximumSize());
     QCOMPARE(client()->width(), 415);
