@@ -24,6 +24,8 @@ private slots:
 private:
     // Runs one request through to its outcome message.
     void convert(const QString &input);
+    // The outcome: the converter failed, and the message names the problem with these words.
+    void expectFailureNaming(const QString &words);
     QStringList files() const { return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden); }
 
     std::unique_ptr<QTemporaryDir> dir;
@@ -52,6 +54,15 @@ void TestBrokenInputs::convert(const QString &input)
     QTRY_VERIFY_WITH_TIMEOUT(!services->messages.isEmpty(), 60000);
 }
 
+void TestBrokenInputs::expectFailureNaming(const QString &words)
+{
+    const FakeServices::Message &message = services->messages.last();
+    QCOMPARE(message.style, MessageStyle::Critical);
+    QVERIFY2(message.prompt.startsWith("Conversione non riuscita (codice 1).\r\n"),
+             qPrintable(message.prompt));
+    QVERIFY2(message.prompt.contains(words), qPrintable(message.prompt));
+}
+
 void TestBrokenInputs::unreadableVideo_data()
 {
     QTest::addColumn<QString>("name");
@@ -70,11 +81,7 @@ void TestBrokenInputs::unreadableVideo()
     file.write(content);
     file.close();
     convert(input);
-    const FakeServices::Message &message = services->messages.last();
-    QCOMPARE(message.style, MessageStyle::Critical);
-    QVERIFY2(message.prompt.startsWith("Conversione non riuscita (codice 1).\r\n"),
-             qPrintable(message.prompt));
-    QVERIFY2(message.prompt.contains(name), qPrintable(message.prompt)); // names the file
+    expectFailureNaming(name);
     QCOMPARE(files(), QStringList{name});
 }
 
@@ -85,11 +92,7 @@ void TestBrokenInputs::videoWithoutSound()
                                        "testsrc=size=160x120:rate=10:duration=2", input}),
              0);
     convert(input);
-    const FakeServices::Message &message = services->messages.last();
-    QCOMPARE(message.style, MessageStyle::Critical);
-    QVERIFY2(message.prompt.startsWith("Conversione non riuscita (codice 1).\r\n"),
-             qPrintable(message.prompt));
-    QVERIFY2(message.prompt.contains("stream"), qPrintable(message.prompt));
+    expectFailureNaming("stream");
     QCOMPARE(files(), QStringList{"silent.mp4"});
 }
 
@@ -153,11 +156,7 @@ void TestBrokenInputs::diskThatFillsUp()
                                        "sine=duration=60", "-c:a", "aac", "-b:a", "24k", input}),
              0);
     convert(input);
-    const FakeServices::Message &message = services->messages.last();
-    QCOMPARE(message.style, MessageStyle::Critical);
-    QVERIFY2(message.prompt.startsWith("Conversione non riuscita (codice 1).\r\n"),
-             qPrintable(message.prompt));
-    QVERIFY2(message.prompt.contains("No space left on device"), qPrintable(message.prompt));
+    expectFailureNaming("No space left on device");
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"long.mp4"});
 }
 
