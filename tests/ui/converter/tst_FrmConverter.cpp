@@ -29,6 +29,7 @@ private slots:
     void closingWhileRunningAsksFirst();
     void outputPaneStaysBounded();
     void mainWindowAnswersWhileALongConversionRuns();
+    void closingTheMainWindowLeavesConversionsAlone();
 
 private:
     FrmConverter *start();
@@ -200,6 +201,39 @@ void TestFrmConverter::mainWindowAnswersWhileALongConversionRuns()
     QVERIFY2(services->messages.isEmpty(), "the conversion ended before the window was tried");
     QTRY_VERIFY_WITH_TIMEOUT(!services->messages.isEmpty(), 120000);
     QCOMPARE(services->messages.last().style, MessageStyle::Plain);
+}
+
+void TestFrmConverter::closingTheMainWindowLeavesConversionsAlone()
+{
+    FrmQuillon main(*services);
+    main.findChild<QLineEdit *>("txtInput")->setText(clip);
+    QTest::mouseClick(main.findChild<QPushButton *>("cmdConvert"), Qt::LeftButton);
+    QCOMPARE(services->starts.size(), 1);
+    QPointer<FrmConverter> converter;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *found = qobject_cast<FrmConverter *>(widget); found && found->isVisible())
+            converter = found;
+    }
+    QVERIFY(converter);
+
+    // Run the program's own event loop: it must go on until the conversion's window closes.
+    bool runningAfterMainClosed = false;
+    QTimer::singleShot(0, &main, [&main] { main.close(); });
+    QTimer::singleShot(200, this, [&] {
+        runningAfterMainClosed = converter && converter->isVisible();
+        QFile temp(services->writtenFile(0));
+        if (temp.open(QIODevice::WriteOnly))
+            temp.write("mp3");
+        temp.close();
+        services->finish(0, 0); // success closes the conversion's window
+    });
+    QTimer guard;
+    guard.callOnTimeout([] { QCoreApplication::exit(2); });
+    guard.start(10000);
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(runningAfterMainClosed);
+    QVERIFY(QFileInfo::exists(dir->filePath("clip.mp3")));
+    QVERIFY(services->messages.last().prompt.endsWith(" Conversion done! "));
 }
 
 QTEST_MAIN(TestFrmConverter)
