@@ -2,28 +2,12 @@
 
 #include "conversion/ConversionCommand.h"
 #include "platform/DesktopServices.h"
+#include "platform/LineSplitter.h"
 
 #include <QByteArray>
 #include <QStringList>
 #include <functional>
 #include <optional>
-
-// Splits a stream that arrives in pieces into lines; a carriage return ends a line too, since
-// the converter rewrites its status line with them. Over-long lines are cut, so memory stays
-// bounded whatever the converter writes.
-class LineSplitter
-{
-public:
-    static constexpr qsizetype kMaxLineBytes = 4096;
-
-    // Calls onLine for each complete line in chunk.
-    void feed(const QByteArray &chunk, const std::function<void(const QByteArray &)> &onLine);
-    // The unfinished last line, if any; the splitter is empty afterwards.
-    QByteArray takeRest();
-
-private:
-    QByteArray partial;
-};
 
 // Reads the converter's "-progress" report: key=value lines, repeated while it works.
 class ProgressReport

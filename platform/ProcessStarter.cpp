@@ -6,28 +6,17 @@
 #include <QTimer>
 #include <memory>
 
-namespace {
-// Longer lines are cut; a converter's status lines are far shorter.
-constexpr qsizetype kMaxLineBytes = 4096;
-} // namespace
-
 void LastLineTracker::feed(const QByteArray &chunk)
 {
-    for (const char c : chunk) {
-        // The converter rewrites its status line with carriage returns.
-        if (c == '\n' || c == '\r') {
-            if (!partial.trimmed().isEmpty())
-                last = partial.trimmed();
-            partial.clear();
-        } else if (partial.size() < kMaxLineBytes) {
-            partial.append(c);
-        }
-    }
+    lines.feed(chunk, [this](const QByteArray &line) {
+        if (!line.trimmed().isEmpty())
+            last = line.trimmed();
+    });
 }
 
 QString LastLineTracker::lastLine() const
 {
-    const QByteArray pending = partial.trimmed();
+    const QByteArray pending = lines.rest().trimmed();
     return QString::fromLocal8Bit(pending.isEmpty() ? last : pending);
 }
 

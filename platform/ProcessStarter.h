@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DesktopServices.h"
+#include "platform/LineSplitter.h"
 
 #include <QHash>
 #include <QObject>
@@ -34,6 +35,6 @@ public:
     QString lastLine() const;
 
 private:
-    QByteArray partial;
+    LineSplitter lines;
     QByteArray last;
 };

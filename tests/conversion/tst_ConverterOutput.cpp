@@ -12,7 +12,6 @@ private slots:
     void expectedSeconds();
     void percentAndTimeLeft();
     void progressReportAcceptsOlderKeyAndPieces();
-    void lineSplitterStaysBounded();
 };
 
 void TestConverterOutput::durationFromLogLine_data()
@@ -98,24 +97,6 @@ void TestConverterOutput::progressReportAcceptsOlderKeyAndPieces()
     QCOMPARE(*report.writtenSeconds(), 1.5);
     report.feed("out_time_us=-5\nout_time_us=1000000\n");
     QCOMPARE(*report.writtenSeconds(), 1.5);
-}
-
-void TestConverterOutput::lineSplitterStaysBounded()
-{
-    LineSplitter splitter;
-    QList<QByteArray> lines;
-    const auto collect = [&lines](const QByteArray &line) { lines << line; };
-    splitter.feed("a\r\nb\rc", collect);
-    QCOMPARE(lines, QList<QByteArray>({"a", "", "b"}));
-    QCOMPARE(splitter.takeRest(), QByteArray("c"));
-    QCOMPARE(splitter.takeRest(), QByteArray());
-
-    lines.clear();
-    splitter.feed(QByteArray(3 * LineSplitter::kMaxLineBytes + 10, 'x'), collect);
-    QCOMPARE(lines.size(), 3);
-    for (const QByteArray &line : lines)
-        QCOMPARE(line.size(), LineSplitter::kMaxLineBytes);
-    QCOMPARE(splitter.takeRest().size(), 10);
 }
 
 QTEST_GUILESS_MAIN(TestConverterOutput)

@@ -9,6 +9,7 @@ class TestProcessStarter : public QObject
 private slots:
     void lastLineSurvivesPiecesAndCarriageReturns();
     void lastLineStaysBounded();
+    void lineSplitterStaysBounded();
     void endIsReported_data();
     void endIsReported();
     void argumentsReachTheProgramUnchanged();
@@ -154,6 +155,24 @@ void TestProcessStarter::stopAsksFirstThenKills()
     QCOMPARE(end->crashed, crashed);
     if (!crashed)
         QCOMPARE(end->exitCode, 3);
+}
+
+void TestProcessStarter::lineSplitterStaysBounded()
+{
+    LineSplitter splitter;
+    QList<QByteArray> lines;
+    const auto collect = [&lines](const QByteArray &line) { lines << line; };
+    splitter.feed("a\r\nb\rc", collect);
+    QCOMPARE(lines, QList<QByteArray>({"a", "", "b"}));
+    QCOMPARE(splitter.takeRest(), QByteArray("c"));
+    QCOMPARE(splitter.takeRest(), QByteArray());
+
+    lines.clear();
+    splitter.feed(QByteArray(3 * LineSplitter::kMaxLineBytes + 10, 'x'), collect);
+    QCOMPARE(lines.size(), 3);
+    for (const QByteArray &line : lines)
+        QCOMPARE(line.size(), LineSplitter::kMaxLineBytes);
+    QCOMPARE(splitter.takeRest().size(), 10);
 }
 
 QTEST_GUILESS_MAIN(TestProcessStarter)
