@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QtMath>
 #include <algorithm>
+#include <cmath>
 
 void ProgressReport::feed(const QByteArray &chunk)
 {
@@ -67,7 +68,7 @@ qint64 RemainingMs(qint64 elapsedMs, double writtenSeconds, double expectedSecon
     if (writtenSeconds <= 0 || expectedSeconds <= 0)
         return -1;
     const double done = std::min(1.0, writtenSeconds / expectedSeconds);
-    return qRound64(static_cast<double>(elapsedMs) * (1.0 - done) / done);
+    return static_cast<qint64>(std::ceil(static_cast<double>(elapsedMs) * (1.0 - done) / done));
 }
 
 JobOutcome ClassifyEnd(const ProcessEnd &end, bool cancelled, bool outputWritten,

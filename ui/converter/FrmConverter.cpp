@@ -110,7 +110,9 @@ void FrmConverter::showProgress(int newPercent, qint64 elapsedMs, qint64 remaini
     prgProgress->setValue(percent);
     QString time = QStringLiteral("Tempo trascorso: ") + FormatDuration(elapsedMs);
     if (remainingMs >= 0)
-        time += QStringLiteral("    Tempo rimanente: ") + FormatDuration(remainingMs);
+        // Rounded up: "0:00" left while it still runs would be a promise broken.
+        time += QStringLiteral("    Tempo rimanente: ") +
+                FormatDuration((remainingMs + 999) / 1000 * 1000);
     lblTime->setText(time);
     updateTitle();
 }

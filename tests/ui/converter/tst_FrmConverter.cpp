@@ -23,6 +23,7 @@ private slots:
 
     void showsWhatIsConvertedMaximized();
     void progressShowsInBarAndTitle();
+    void durationsAreShownAsClockTimes();
     void successClosesTheWindow();
     void failureKeepsTheWindowOnTheConverterOutput();
     void cancelAsksFirst();
@@ -100,6 +101,23 @@ void TestFrmConverter::progressShowsInBarAndTitle()
     QCOMPARE(window->windowTitle(), QString("25% - clip.avi - Quillon"));
     QVERIFY(control<QLabel>("lblTime")->text().contains("Tempo rimanente: "));
     QVERIFY(control<QPlainTextEdit>("txtLog")->toPlainText().contains("Duration: 00:10:00.00"));
+}
+
+void TestFrmConverter::durationsAreShownAsClockTimes()
+{
+    QCOMPARE(FormatDuration(0), QString("0:00"));
+    QCOMPARE(FormatDuration(59999), QString("0:59"));
+    QCOMPARE(FormatDuration(61000), QString("1:01"));
+    QCOMPARE(FormatDuration(3600000), QString("1:00:00"));
+    QCOMPARE(FormatDuration(3725000), QString("1:02:05"));
+
+    QVERIFY(start());
+    services->writeError(0, "  Duration: 00:00:10.00, start: 0.000000\n");
+    QTest::qWait(20); // some time must have passed for any time to be left
+    services->writeOutput(0, "out_time_us=9990000\nprogress=continue\n");
+    // Nearly done, but not done: the time left never reads 0:00 while it runs.
+    QVERIFY2(control<QLabel>("lblTime")->text().endsWith("Tempo rimanente: 0:01"),
+             qPrintable(control<QLabel>("lblTime")->text()));
 }
 
 void TestFrmConverter::successClosesTheWindow()
