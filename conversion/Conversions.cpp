@@ -19,6 +19,12 @@ bool sameFile(const QString &a, const QString &b)
     return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
 }
 
+void TellVideoMissing(DesktopServices &services, const QString &inputText)
+{
+    services.messageBox(QStringLiteral("Il file video non esiste:") + kCrLf + inputText,
+                        MessageStyle::Warning);
+}
+
 // A new, empty file beside the MP3 for the converter to write; empty with reason set when the
 // folder does not take one.
 QString CreateTempBeside(const QString &outputBase, QString *reason)
@@ -85,8 +91,7 @@ ConversionJob *Conversions::request(const RequestInput &input)
         return nullptr;
     }
     if (shortInput.isEmpty()) {
-        services.messageBox(QStringLiteral("Il file video non esiste:") + kCrLf + text,
-                            MessageStyle::Warning);
+        TellVideoMissing(services, text);
         return nullptr;
     }
 
@@ -137,8 +142,7 @@ ConversionJob *Conversions::request(const RequestInput &input)
         replace = true;
         // The video may have gone while the question was open.
         if (VideoFileOf(shortInput).isEmpty()) {
-            services.messageBox(QStringLiteral("Il file video non esiste:") + kCrLf + text,
-                                MessageStyle::Warning);
+            TellVideoMissing(services, text);
             return nullptr;
         }
     }

@@ -1,8 +1,23 @@
 #include "ui/Design.h"
 
+#include "platform/DesignFonts.h"
+
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
+
+QFont Tahoma(double points, bool bold, bool italic)
+{
+    return DesignFont(QStringLiteral("Tahoma"), points, bold, italic);
+}
+
+void CentreOnScreen(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+}
 
 void SetBackground(QWidget *widget, const QColor &color)
 {

@@ -22,6 +22,12 @@ inline QRect TwipsRect(int left, int top, int width, int height)
 inline const QColor kLightGrey(192, 192, 192);
 inline const QColor kDarkGrey(64, 64, 64);
 
+// Tahoma in the design's size (points at 96 dots per inch).
+QFont Tahoma(double points, bool bold = false, bool italic = false);
+
+// Places a window, at its current size, in the middle of the screen.
+void CentreOnScreen(QWidget *window);
+
 // Paints a widget's background in one colour.
 void SetBackground(QWidget *widget, const QColor &color);
 

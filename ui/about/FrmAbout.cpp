@@ -4,17 +4,10 @@
 #include "platform/DesktopServices.h"
 #include "ui/Design.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
-
-QFont Tahoma(double points, bool bold = false, bool italic = false)
-{
-    return DesignFont(QStringLiteral("Tahoma"), points, bold, italic);
-}
 
 // A straight horizontal line drawn as a filled strip.
 void AddLine(QWidget *parent, const char *name, int x1, int x2, int y, int widthPixels,
@@ -87,8 +80,7 @@ void FrmAbout::createControls()
 
 void FrmAbout::formLoad()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     show();
     cmdOK->setFocus();
     setWindowTitle(QStringLiteral("Informazioni su ") + services.applicationTitle());

@@ -11,14 +11,12 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimeEdit>
 
 namespace {
@@ -26,11 +24,6 @@ namespace {
 // The designed frame around the client area: 615 twips above (title and menu bar), 45 below.
 constexpr int kFrameTwips = 660;
 constexpr int kClientWidthTwips = 6225;
-
-QFont Tahoma(double points, bool bold = false, bool italic = false)
-{
-    return DesignFont(QStringLiteral("Tahoma"), points, bold, italic);
-}
 
 // Whole seconds since midnight.
 int CutSecondsOf(const QTime &time)
@@ -202,8 +195,7 @@ void FrmQuillon::formLoad()
 {
     // Sized before it is shown, so that it is centred at the size it opens with.
     setOuterHeightTwips(kShortHeight);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     show();
 
     const AppVersion version = services.applicationVersion();
