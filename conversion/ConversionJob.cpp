@@ -1,8 +1,12 @@
 #include "conversion/ConversionJob.h"
 
+#include "conversion/AudioProbe.h"
+#include "conversion/Mp3Length.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTimer>
 #include <filesystem>
 #include <system_error>
 
@@ -16,6 +20,8 @@ ConversionJob::~ConversionJob()
 {
     if (running)
         services.stopProgram(task);
+    if (probing)
+        services.stopProgram(probeTask);
     QFile::remove(job.tempPath);
 }
 
@@ -49,10 +55,10 @@ QString ConversionJob::start()
 
 void ConversionJob::cancel()
 {
-    if (!running || cancelled)
+    if (!isRunning() || cancelled)
         return;
     cancelled = true;
-    services.stopProgram(task);
+    services.stopProgram(running ? task : probeTask);
 }
 
 void ConversionJob::onStandardOutput(const QByteArray &chunk)
@@ -74,15 +80,12 @@ void ConversionJob::onStandardError(const QByteArray &chunk)
         const QString line = decoder.decode(raw);
         if (line.trimmed().isEmpty())
             return;
-        if (!inputDuration) {
-            inputDuration = DurationFromLogLine(line);
-            if (inputDuration) {
-                expected = ExpectedSeconds(inputDuration, job.cut);
-                emit durationKnown(true);
-            }
+        const bool durationWasKnown = log.inputDuration().has_value();
+        log.addLine(line);
+        if (!durationWasKnown && log.inputDuration()) {
+            expected = ExpectedSeconds(log.inputDuration(), job.cut);
+            emit durationKnown(true);
         }
-        if (!IsConverterSummaryLine(line))
-            lastProblem = line.trimmed();
         lines << line;
     });
     if (!lines.isEmpty())
@@ -94,17 +97,73 @@ void ConversionJob::onEnd(const ProcessEnd &end)
     running = false;
     const QString rest = decoder.decode(logLines.takeRest());
     if (!rest.trimmed().isEmpty()) {
-        if (!IsConverterSummaryLine(rest))
-            lastProblem = rest.trimmed();
+        log.addLine(rest);
         emit outputLines({rest});
     }
 
-    ProcessEnd told = end;
-    if (!lastProblem.isEmpty())
-        told.lastErrorLine = lastProblem;
+    facts.end = end;
+    if (!log.lastProblem().isEmpty())
+        facts.end.lastErrorLine = log.lastProblem();
+    facts.cancelled = cancelled;
+    facts.cut = job.cut;
     const QFileInfo written(job.tempPath);
-    JobOutcome outcome = ClassifyEnd(told, cancelled, written.isFile() && written.size() > 0,
-                                     progress.writtenSeconds(), expected);
+    facts.outputWritten = written.isFile() && written.size() > 0;
+    // The file decides, not the progress report: reports can stop early or overshoot.
+    facts.writtenSeconds = Mp3AudioSeconds(job.tempPath);
+    facts.expectedSeconds = expected;
+
+    // The container's length is that of its longest stream; audio that looks short may simply
+    // be shorter than the picture. Only its own declared length can tell.
+    const bool looksShort = !cancelled && !end.crashed && end.exitCode == 0 &&
+                            facts.writtenSeconds && *facts.writtenSeconds > 0 && expected &&
+                            *facts.writtenSeconds < *expected - 1.0;
+    if (looksShort && startProbe())
+        return;
+    finish();
+}
+
+bool ConversionJob::startProbe()
+{
+    if (job.probe.isEmpty())
+        return false;
+    QPointer<ConversionJob> self(this);
+    ProgramCallbacks callbacks;
+    callbacks.onStandardOutput = [self](const QByteArray &chunk) {
+        // A report of streams is small; anything beyond this is not one.
+        if (self && self->probeReport.size() < 1024 * 1024)
+            self->probeReport += chunk;
+    };
+    callbacks.onEnd = [self](const ProcessEnd &) {
+        if (self)
+            self->onProbeEnd();
+    };
+    const StartResult started =
+        services.startProgram(job.probe, ProbeArguments(job.input), job.mode, callbacks);
+    if (!started.started())
+        return false;
+    probing = true;
+    probeTask = started.taskId;
+    // A prober that hangs must not keep the user waiting for the verdict.
+    QTimer::singleShot(10000, this, [this] {
+        if (probing)
+            services.stopProgram(probeTask);
+    });
+    return true;
+}
+
+void ConversionJob::onProbeEnd()
+{
+    probing = false;
+    facts.cancelled = cancelled;
+    if (const std::optional<AudioSpan> span =
+            AudioSpanFromProbe(probeReport, log.convertedStream()))
+        facts.expectedSeconds = ExpectedAudioSeconds(*span, job.cut);
+    finish();
+}
+
+void ConversionJob::finish()
+{
+    JobOutcome outcome = ClassifyEnd(facts, log);
     if (outcome.kind == JobEnd::Done || outcome.kind == JobEnd::ShortAudio) {
         QString reason;
         if (!publish(&reason)) {

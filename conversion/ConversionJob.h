@@ -24,6 +24,7 @@ public:
         QString tempPath;
         bool replace = false; // the user agreed to replace an existing MP3
         std::optional<CutRange> cut;
+        QString probe; // the converter's prober; empty when there is none
         WindowMode mode = WindowMode::MaximizedFocus;
     };
 
@@ -36,7 +37,7 @@ public:
 
     qint64 taskId() const { return task; }
     const Setup &setup() const { return job; }
-    bool isRunning() const { return running; }
+    bool isRunning() const { return running || probing; }
     int percent() const { return lastPercent; }
 
     // Stops the converter; the temporary file is removed once it has ended.
@@ -53,6 +54,11 @@ private:
     void onStandardOutput(const QByteArray &chunk);
     void onStandardError(const QByteArray &chunk);
     void onEnd(const ProcessEnd &end);
+    // Asks the prober how long the input's own audio is; false when it could not start.
+    bool startProbe();
+    void onProbeEnd();
+    // Judges the end, tells the user, and goes.
+    void finish();
     // Gives the finished file its name; false with reason set when that failed.
     bool publish(QString *reason);
 
@@ -66,7 +72,10 @@ private:
     ProgressReport progress;
     LineSplitter logLines;
     QStringDecoder decoder{QStringDecoder::Utf8};
-    QString lastProblem; // the last line of the log that can name what went wrong
-    std::optional<double> inputDuration;
+    ConverterLog log;
     std::optional<double> expected;
+    EndFacts facts; // gathered once the converter has ended
+    bool probing = false;
+    qint64 probeTask = 0;
+    QByteArray probeReport;
 };

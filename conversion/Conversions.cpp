@@ -53,17 +53,30 @@ QString VideoFileOf(const QString &inputText)
     return !shortInput.isEmpty() && QFileInfo(shortInput).isFile() ? shortInput : QString();
 }
 
-QString LocateConverter(const DesktopServices &services)
+namespace {
+// A program in the application folder, else on the search path.
+QString LocateTool(const DesktopServices &services, const QString &name)
 {
 #ifdef Q_OS_WIN
-    const QString name = QStringLiteral("ffmpeg.exe");
+    const QString file = name + QStringLiteral(".exe");
 #else
-    const QString name = QStringLiteral("ffmpeg");
+    const QString &file = name;
 #endif
-    const QFileInfo beside(QDir(services.applicationFolder()).filePath(name));
+    const QFileInfo beside(QDir(services.applicationFolder()).filePath(file));
     if (beside.isFile() && beside.isExecutable())
         return QDir::toNativeSeparators(beside.absoluteFilePath());
-    return services.findExecutable(QStringLiteral("ffmpeg"));
+    return services.findExecutable(name);
+}
+} // namespace
+
+QString LocateConverter(const DesktopServices &services)
+{
+    return LocateTool(services, QStringLiteral("ffmpeg"));
+}
+
+QString LocateProbe(const DesktopServices &services)
+{
+    return LocateTool(services, QStringLiteral("ffprobe"));
 }
 
 Conversions::Conversions(DesktopServices &services, QObject *parent)
@@ -163,6 +176,7 @@ ConversionJob *Conversions::request(const RequestInput &input)
     setup.tempPath = tempPath;
     setup.replace = replace;
     setup.cut = cut;
+    setup.probe = LocateProbe(services);
     auto *job = new ConversionJob(services, setup, this);
     const QString error = job->start();
     if (!error.isEmpty()) {

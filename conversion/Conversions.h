@@ -29,6 +29,9 @@ QString VideoFileOf(const QString &inputText);
 // The converter program: ffmpeg in the application folder, else the one on the search path.
 QString LocateConverter(const DesktopServices &services);
 
+// The converter's prober, looked for the same way; empty when there is none.
+QString LocateProbe(const DesktopServices &services);
+
 // Runs Convert clicks and keeps track of the conversions they started.
 class Conversions : public QObject
 {

@@ -71,27 +71,107 @@ qint64 RemainingMs(qint64 elapsedMs, double writtenSeconds, double expectedSecon
     return static_cast<qint64>(std::ceil(static_cast<double>(elapsedMs) * (1.0 - done) / done));
 }
 
-JobOutcome ClassifyEnd(const ProcessEnd &end, bool cancelled, bool outputWritten,
-                       std::optional<double> writtenSeconds, std::optional<double> expectedSeconds)
+void ConverterLog::addLine(const QString &line)
+{
+    static const QRegularExpression inputHead(QStringLiteral(R"(^Input #\d+, )"));
+    static const QRegularExpression outputHead(QStringLiteral(R"(^Output #\d+, )"));
+    static const QRegularExpression stream(QStringLiteral(R"(^\s+Stream #\d+:\d+\S*: (\w+): )"));
+    static const QRegularExpression mapping(QStringLiteral(R"(^\s+Stream #\d+:(\d+) -> #0:0\b)"));
+    static const QRegularExpression noDecoder(
+        QStringLiteral(R"((Decoder \(codec .*\) not found|no decoder found for))"));
+    // Lines that describe rather than complain, and advice about options the user never set.
+    static const QRegularExpression listing(QStringLiteral(
+        R"(^(Input #|Output #|Stream mapping:|Press \[q\]|\s+(Stream #|Duration:|Metadata:|Chapters?)|\s+\S.*: )|)"
+        R"(Guessed Channel Layout|Consider increasing the value|\((Video|Subtitle|Data): )"));
+    static const QRegularExpression generalEnd(
+        QStringLiteral(R"(Output file is empty|does not contain any stream)"));
+    static const QRegularExpression optionHint(QStringLiteral(R"(\s*\(check -ss [^)]*\)\s*$)"));
+
+    const QString trimmed = line.trimmed();
+    if (trimmed.isEmpty())
+        return;
+    if (!duration)
+        duration = DurationFromLogLine(line);
+    if (inputHead.match(line).hasMatch()) {
+        section = Section::Input;
+        opened = true;
+    } else if (outputHead.match(line).hasMatch() || line.startsWith(QLatin1String("Stream mapping:"))) {
+        section = Section::Output;
+    }
+    if (section == Section::Input) {
+        const QRegularExpressionMatch found = stream.match(line);
+        if (found.hasMatch() && found.captured(1) == QLatin1String("Audio"))
+            ++audioStreams;
+    }
+    if (const QRegularExpressionMatch found = mapping.match(line); found.hasMatch())
+        converted = found.captured(1).toInt();
+    if (noDecoder.match(line).hasMatch())
+        undecodable = trimmed;
+
+    if (IsConverterSummaryLine(line))
+        return;
+    problem = trimmed;
+    if (generalEnd.match(line).hasMatch())
+        general = QString(trimmed).remove(optionHint);
+    else if (!listing.match(line).hasMatch())
+        specific = trimmed;
+}
+
+namespace {
+
+QString Seconds(double seconds)
+{
+    return QString::number(qRound(seconds)) + QStringLiteral(" s");
+}
+
+JobOutcome NoAudio(const QString &why, const QString &converterLine)
+{
+    QString message = QStringLiteral("Nessun audio estratto: ") + why;
+    if (!converterLine.isEmpty())
+        message += QStringLiteral("\r\n") + converterLine;
+    return {JobEnd::NoAudio, MessageStyle::Critical, message};
+}
+
+} // namespace
+
+JobOutcome ClassifyEnd(const EndFacts &facts, const ConverterLog &log)
 {
     const QString crLf = QStringLiteral("\r\n");
-    if (cancelled)
+    const ProcessEnd &end = facts.end;
+    if (facts.cancelled)
         return {JobEnd::Cancelled, MessageStyle::Plain, QString()};
-    if (end.crashed || end.exitCode != 0 || !outputWritten) {
+    if (!end.crashed && !log.undecodableLine().isEmpty())
+        return NoAudio(QStringLiteral("la traccia audio è in un formato che ffmpeg non sa decodificare."),
+                       log.undecodableLine());
+    if (!end.crashed && end.exitCode != 0 && log.inputOpened() && log.inputAudioStreams() == 0)
+        return NoAudio(QStringLiteral("il video non ha una traccia audio."), log.tellingLine());
+    if (end.crashed || end.exitCode != 0 || !facts.outputWritten) {
         const QString code = end.crashed ? QStringLiteral("crash") : QString::number(end.exitCode);
         return {JobEnd::Failed, MessageStyle::Critical,
                 QStringLiteral("Conversione non riuscita (codice ") + code + QStringLiteral(").") +
                     crLf + end.lastErrorLine};
     }
-    if (writtenSeconds && *writtenSeconds <= 0)
-        return {JobEnd::NoAudio, MessageStyle::Critical,
-                QStringLiteral(
-                    "Nessun audio estratto: l'inizio del taglio è oltre la fine del video?")};
-    if (writtenSeconds && expectedSeconds && *writtenSeconds < *expectedSeconds - 1.0)
+    const std::optional<double> written = facts.writtenSeconds;
+    if (!written || *written <= 0) {
+        const std::optional<double> length = log.inputDuration();
+        if (facts.cut && length && facts.cut->startSeconds >= *length)
+            return NoAudio(QStringLiteral("l'inizio del taglio (") + Seconds(facts.cut->startSeconds) +
+                               QStringLiteral(") è oltre la fine del video (") + Seconds(*length) +
+                               QStringLiteral(")."),
+                           log.tellingLine());
+        if (facts.cut)
+            return NoAudio(QStringLiteral("nel tratto scelto il video non contiene audio leggibile."),
+                           log.tellingLine());
+        return NoAudio(
+            QStringLiteral("il video non contiene audio leggibile (file danneggiato o incompleto)."),
+            log.tellingLine());
+    }
+    const std::optional<double> expected = facts.expectedSeconds;
+    if (expected && *written < *expected - 1.0)
         return {JobEnd::ShortAudio, MessageStyle::Warning,
                 QStringLiteral("Audio più corto del previsto: ") +
-                    QString::number(qRound(*writtenSeconds)) + QStringLiteral(" s su ") +
-                    QString::number(qRound(*expectedSeconds)) + QStringLiteral(" s.") + crLf +
+                    QString::number(qRound(*written)) + QStringLiteral(" s su ") +
+                    QString::number(qRound(*expected)) + QStringLiteral(" s.") + crLf +
                     end.lastErrorLine};
     return {JobEnd::Done, MessageStyle::Plain,
             QStringLiteral("Code : ") + QString::number(end.taskId) +

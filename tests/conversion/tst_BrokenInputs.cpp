@@ -39,6 +39,7 @@ void TestBrokenInputs::init()
     services = std::make_unique<FakeServices>();
     services->realProcesses = true;
     services->pathConverter = QUILLON_FFMPEG;
+    services->pathProbe = FfprobePath();
     conversions = std::make_unique<Conversions>(*services);
 }
 
@@ -92,7 +93,10 @@ void TestBrokenInputs::videoWithoutSound()
                                        "testsrc=size=160x120:rate=10:duration=2", input}),
              0);
     convert(input);
-    expectFailureNaming("stream");
+    const FakeServices::Message &message = services->messages.last();
+    QCOMPARE(message.style, MessageStyle::Critical);
+    QCOMPARE(message.prompt, "Nessun audio estratto: il video non ha una traccia audio.\r\n"
+                             "Output file #0 does not contain any stream");
     QCOMPARE(files(), QStringList{"silent.mp4"});
 }
 

@@ -248,7 +248,8 @@ void TestConversionEndToEnd::cutBeyondTheEndExtractsNoAudio()
     QVERIFY(conversions->request({input, {}, QString("10"), QString("0")}));
     waitForMessage();
     QCOMPARE(services->messages.last().prompt,
-             QString("Nessun audio estratto: l'inizio del taglio è oltre la fine del video?"));
+             QString("Nessun audio estratto: l'inizio del taglio (10 s) è oltre la fine del video "
+                     "(2 s).\r\nOutput file is empty, nothing was encoded"));
     QCOMPARE(services->messages.last().style, MessageStyle::Critical);
     QCOMPARE(filesBesideTheClips(), QStringList({"clip.mp4", "long.mp4"}));
 }

@@ -366,11 +366,15 @@ void TestConversions::endIsToldTruthfully_data()
     QTest::addColumn<MessageStyle>("style");
     QTest::addColumn<bool>("mp3");
     const QByteArray all = "out_time_us=10000000\nprogress=end\n";
-    QTest::newRow("success") << 0 << false << QByteArray("mp3") << all
-                             << "Code : 4242 Conversion done! " << MessageStyle::Plain << true;
+    const QByteArray whole = Mp3Frames(10);
+    QTest::newRow("success") << 0 << false << whole << all << "Code : 4242 Conversion done! "
+                             << MessageStyle::Plain << true;
     QTest::newRow("success, converter never told progress")
-        << 0 << false << QByteArray("mp3") << QByteArray() << "Code : 4242 Conversion done! "
+        << 0 << false << whole << QByteArray() << "Code : 4242 Conversion done! "
         << MessageStyle::Plain << true;
+    QTest::newRow("report stopped early, the file holds it all")
+        << 0 << false << whole << QByteArray("out_time_us=47000\nprogress=end\n")
+        << "Code : 4242 Conversion done! " << MessageStyle::Plain << true;
     QTest::newRow("status 0 without output")
         << 0 << false << QByteArray() << all << "Conversione non riuscita (codice 0).\r\nlast words"
         << MessageStyle::Critical << false;
@@ -380,16 +384,23 @@ void TestConversions::endIsToldTruthfully_data()
     QTest::newRow("crash") << 0 << true << QByteArray("half") << all
                            << "Conversione non riuscita (codice crash).\r\nlast words"
                            << MessageStyle::Critical << false;
+    // A tag and no frame: what the converter leaves when it encoded nothing.
     QTest::newRow("nothing encoded")
-        << 0 << false << QByteArray("header") << QByteArray("out_time_us=0\nprogress=end\n")
-        << "Nessun audio estratto: l'inizio del taglio è oltre la fine del video?"
+        << 0 << false << QByteArray("ID3\x04\0\0\0\0\0\0", 10)
+        << QByteArray("out_time_us=0\nprogress=end\n")
+        << "Nessun audio estratto: il video non contiene audio leggibile (file danneggiato o "
+           "incompleto).\r\nlast words"
         << MessageStyle::Critical << false;
     QTest::newRow("half the audio")
-        << 0 << false << QByteArray("half") << QByteArray("out_time_us=4600000\nprogress=end\n")
+        << 0 << false << Mp3Frames(4.6) << QByteArray("out_time_us=4600000\nprogress=end\n")
+        << "Audio più corto del previsto: 5 s su 10 s.\r\nlast words" << MessageStyle::Warning
+        << true;
+    QTest::newRow("report says all, the file holds half")
+        << 0 << false << Mp3Frames(4.6) << all
         << "Audio più corto del previsto: 5 s su 10 s.\r\nlast words" << MessageStyle::Warning
         << true;
     QTest::newRow("less than a second short is fine")
-        << 0 << false << QByteArray("mp3") << QByteArray("out_time_us=9200000\nprogress=end\n")
+        << 0 << false << Mp3Frames(9.2) << QByteArray("out_time_us=9200000\nprogress=end\n")
         << "Code : 4242 Conversion done! " << MessageStyle::Plain << true;
 }
 
@@ -428,12 +439,12 @@ void TestConversions::successGivesTheMp3ItsName()
     ConversionJob *job = request(clip, QString("1"), QString("3"));
     QVERIFY(job);
     const QString temp = services->writtenFile(0);
-    write(temp, "new audio");
+    write(temp, Mp3Frames(2));
     services->writeOutput(0, "out_time_us=2000000\nprogress=end\n");
     QVERIFY(!QFileInfo::exists(dir->filePath("clip.mp3"))); // not before the end
     QSignalSpy progress(job, &ConversionJob::progressChanged);
     services->finish(0, 0);
-    QCOMPARE(read(dir->filePath("clip.mp3")), QByteArray("new audio"));
+    QCOMPARE(read(dir->filePath("clip.mp3")), Mp3Frames(2));
     QVERIFY(!QFileInfo::exists(temp));
     QCOMPARE(progress.last().at(0).toInt(), 100);
     QCOMPARE(services->messages.last().prompt, QString("Code : 4242 Conversion done! "));
@@ -459,10 +470,10 @@ void TestConversions::replacingSucceedsOnlyAtTheEnd()
     write(output, "old audio");
     services->questionAnswers.enqueue(MessageAnswer::Yes);
     QVERIFY(request(clip));
-    write(services->writtenFile(0), "new audio");
+    write(services->writtenFile(0), Mp3Frames(1));
     QCOMPARE(read(output), QByteArray("old audio"));
     services->finish(0, 0);
-    QCOMPARE(read(output), QByteArray("new audio"));
+    QCOMPARE(read(output), Mp3Frames(1));
     QVERIFY(partFiles().isEmpty());
 }
 

@@ -1,4 +1,7 @@
+#include "TestClips.h"
+#include "conversion/AudioProbe.h"
 #include "conversion/ConverterOutput.h"
+#include "conversion/Mp3Length.h"
 
 #include <QtTest>
 
@@ -12,6 +15,9 @@ private slots:
     void expectedSeconds();
     void percentAndTimeLeft();
     void progressReportAcceptsOlderKeyAndPieces();
+    void mp3LengthIsReadFromItsFrames();
+    void expectedAudioOfASpan_data();
+    void expectedAudioOfASpan();
 };
 
 void TestConverterOutput::durationFromLogLine_data()
@@ -97,6 +103,57 @@ void TestConverterOutput::progressReportAcceptsOlderKeyAndPieces()
     QCOMPARE(*report.writtenSeconds(), 1.5);
     report.feed("out_time_us=-5\nout_time_us=1000000\n");
     QCOMPARE(*report.writtenSeconds(), 1.5);
+}
+
+void TestConverterOutput::mp3LengthIsReadFromItsFrames()
+{
+    QTemporaryDir dir;
+    const QString mp3 = dir.filePath("real.mp3");
+    // The converter's own MP3, with its ID3 tag and Info frame, against its prober's reading.
+    QCOMPARE(RunToEnd(QUILLON_FFMPEG, {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                                       "sine=duration=3.3", "-ar", "44100", "-ab", "128k", mp3}),
+             0);
+    QString probed;
+    QCOMPARE(RunToEnd(FfprobePath(), {"-v", "error", "-show_entries", "format=duration", "-of",
+                                      "default=nw=1:nk=1", mp3},
+                      &probed),
+             0);
+    const std::optional<double> seconds = Mp3AudioSeconds(mp3);
+    QVERIFY(seconds);
+    QVERIFY2(qAbs(*seconds - probed.trimmed().toDouble()) < 0.03, qPrintable(probed));
+
+    QFile tagOnly(dir.filePath("tag.mp3"));
+    QVERIFY(tagOnly.open(QIODevice::WriteOnly));
+    tagOnly.write(QByteArray("ID3\x04\0\0\0\0\0\0", 10) + QByteArray(300, '\0'));
+    tagOnly.close();
+    QCOMPARE(Mp3AudioSeconds(tagOnly.fileName()), std::optional<double>(0.0));
+    QVERIFY(!Mp3AudioSeconds(dir.filePath("missing.mp3")));
+}
+
+void TestConverterOutput::expectedAudioOfASpan_data()
+{
+    QTest::addColumn<double>("start"); // where the audio starts in the video
+    QTest::addColumn<double>("length");
+    QTest::addColumn<int>("cutStart"); // -1: whole file
+    QTest::addColumn<int>("cutEnd");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("whole, late audio") << 3.0 << 7.0 << -1 << 0 << 7.0;
+    QTest::newRow("cut inside the audio") << 0.0 << 60.0 << 10 << 20 << 10.0;
+    QTest::newRow("cut to the end, audio ends early") << 0.0 << 5.0 << 2 << 0 << 3.0;
+    QTest::newRow("cut starting before late audio") << 3.0 << 7.0 << 1 << 5 << 2.0;
+    QTest::newRow("cut after the audio's end") << 0.0 << 5.0 << 6 << 9 << 0.0;
+}
+
+void TestConverterOutput::expectedAudioOfASpan()
+{
+    QFETCH(double, start);
+    QFETCH(double, length);
+    QFETCH(int, cutStart);
+    QFETCH(int, cutEnd);
+    QFETCH(double, expected);
+    const std::optional<CutRange> cut =
+        cutStart < 0 ? std::nullopt : std::optional<CutRange>(CutRange{cutStart, cutEnd});
+    QCOMPARE(ExpectedAudioSeconds({start, length}, cut), expected);
 }
 
 QTEST_GUILESS_MAIN(TestConverterOutput)

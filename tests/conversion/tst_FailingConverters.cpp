@@ -36,6 +36,7 @@ bool AnyProcessMentions(const QByteArray &text)
 }
 
 const QByteArray kOldMp3("ID3 the user's precious old audio");
+const QByteArray kNewMp3 = Mp3Frames(10); // what a stand-in that succeeds writes
 } // namespace
 
 // Converters that misbehave on purpose. Whatever they do: the right message, no process left
@@ -65,6 +66,10 @@ void TestFailingConverters::init()
     services->pathConverter.clear();
     services->appFolder = dir->filePath("app");
     QVERIFY(QDir().mkdir(services->appFolder));
+    QFile newMp3(services->appFolder + "/new.mp3");
+    QVERIFY(newMp3.open(QIODevice::WriteOnly));
+    newMp3.write(kNewMp3);
+    newMp3.close();
     conversions = std::make_unique<Conversions>(*services);
     connect(conversions.get(), &Conversions::started, this,
             [this](ConversionJob *job) { window = new FrmConverter(*services, job); });
@@ -97,13 +102,13 @@ void TestFailingConverters::misbehaviour_data()
            "20000000 >&2\necho >&2\necho 'Error: out of patience' >&2\nexit 1"
         << false << "Conversione non riuscita (codice 1).\r\nError: out of patience" << false;
     QTest::newRow("never reports progress")
-        << lastArgument + "sleep 0.2\nprintf 'ID3 new audio' > \"$last\"\nexit 0" << false
+        << lastArgument + "sleep 0.2\ncat \"${0%/*}/new.mp3\" > \"$last\"\nexit 0" << false
         << "Code : %1 Conversion done! " << true;
     QTest::newRow("reports garbage progress")
         << lastArgument + "echo '  Duration: 00:00:10.00, start: 0' >&2\n"
                           "printf 'out_time_us=12abc\\nout_time_us=\\nprogress=what\\n\\001\\002\\n"
                           "out_time_us=-77\\nout_time_us=99999999999999999999999\\n'\n"
-                          "printf 'ID3 new audio' > \"$last\"\nexit 0"
+                          "cat \"${0%/*}/new.mp3\" > \"$last\"\nexit 0"
         << false << "Code : %1 Conversion done! " << true;
     QTest::newRow("exits 0 without writing the output")
         << "echo 'nothing to do' >&2\nexit 0" << false
@@ -148,7 +153,7 @@ void TestFailingConverters::misbehaviour()
                  prompt.contains("%1") ? prompt.arg(taskId) : prompt);
     QFile result(mp3);
     QVERIFY(result.open(QIODevice::ReadOnly));
-    QCOMPARE(result.readAll(), replaced ? QByteArray("ID3 new audio") : kOldMp3);
+    QCOMPARE(result.readAll(), replaced ? kNewMp3 : kOldMp3);
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({"clip.avi", "clip.mp3"}));
     QVERIFY(::kill(pid_t(taskId), 0) != 0);

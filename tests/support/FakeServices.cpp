@@ -53,7 +53,9 @@ bool FakeServices::showOpen(FileChooser &chooser)
 
 QString FakeServices::findExecutable(const QString &name) const
 {
-    return name == QLatin1String("ffmpeg") ? pathConverter : QString();
+    if (name == QLatin1String("ffmpeg"))
+        return pathConverter;
+    return name == QLatin1String("ffprobe") ? pathProbe : QString();
 }
 
 MessageAnswer FakeServices::showMessage(const QString &prompt, MessageStyle style,

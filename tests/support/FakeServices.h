@@ -41,6 +41,7 @@ public:
 
     QString appFolder = QStringLiteral("/opt/quillon");
     QString pathConverter = QStringLiteral("/usr/bin/ffmpeg"); // what the search path finds
+    QString pathProbe;                                         // likewise, for ffprobe
     bool realProcesses = false;
     int stopGraceMs = 3000; // for real processes
 

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QtMath>
 
 int RunToEnd(const QString &program, const QStringList &arguments, QString *output)
 {
@@ -42,4 +43,15 @@ bool WriteFakeConverter(const QString &path, const QString &body)
     file.close();
     return file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
                                QFileDevice::ExeOther);
+}
+
+QByteArray Mp3Frames(double seconds)
+{
+    const int frames = qRound(seconds * 44100 / 1152);
+    QByteArray frame(417, '\0'); // 144 * 128000 / 44100 bytes, without padding
+    frame[0] = char(0xFF);
+    frame[1] = char(0xFB); // MPEG-1 layer III, no CRC
+    frame[2] = char(0x90); // 128 kbit/s, 44100 Hz
+    frame[3] = char(0x44); // joint stereo
+    return frame.repeated(frames);
 }

@@ -15,3 +15,7 @@ QString FfprobePath();
 
 // Writes an executable shell script standing in for the converter.
 bool WriteFakeConverter(const QString &path, const QString &body);
+
+// An MP3 stream of silent frames (44100 Hz, 128 kbit/s) that lasts about that long: what a
+// stand-in converter writes where the length of its output is judged.
+QByteArray Mp3Frames(double seconds);

@@ -125,7 +125,7 @@ void TestFrmConverter::successClosesTheWindow()
     QVERIFY(start());
     QFile temp(services->writtenFile(0));
     QVERIFY(temp.open(QIODevice::WriteOnly));
-    temp.write("mp3");
+    temp.write(Mp3Frames(1));
     temp.close();
     services->finish(0, 0);
     QTRY_VERIFY(window.isNull());
@@ -241,7 +241,7 @@ void TestFrmConverter::closingTheMainWindowLeavesConversionsAlone()
         runningAfterMainClosed = converter && converter->isVisible();
         QFile temp(services->writtenFile(0));
         if (temp.open(QIODevice::WriteOnly))
-            temp.write("mp3");
+            temp.write(Mp3Frames(1));
         temp.close();
         services->finish(0, 0); // success closes the conversion's window
     });

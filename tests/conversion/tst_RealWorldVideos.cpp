@@ -1,0 +1,208 @@
+#include "FakeServices.h"
+#include "TestClips.h"
+#include "conversion/Conversions.h"
+#include "conversion/Mp3Length.h"
+
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+void Put32(QByteArray &bytes, qsizetype at, quint32 value)
+{
+    qToLittleEndian(value, bytes.data() + at);
+}
+
+bool Ffmpeg(const QStringList &arguments)
+{
+    return RunToEnd(QUILLON_FFMPEG, QStringList{"-nostdin", "-v", "error", "-y"} + arguments) == 0;
+}
+
+QStringList Picture(int seconds)
+{
+    return {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=" + QString::number(seconds)};
+}
+
+QStringList Sound(int seconds, int hz = 440)
+{
+    return {"-f", "lavfi", "-i",
+            QString("sine=frequency=%1:duration=%2").arg(hz).arg(seconds)};
+}
+
+} // namespace
+
+// Videos as other programs make them, odd but real: the end names what really happened, judged
+// on the MP3 written and on the audio's own length.
+class TestRealWorldVideos : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void allTheAudioIsThere_data();
+    void allTheAudioIsThere();
+    void noAudioSaysWhy_data();
+    void noAudioSaysWhy();
+
+private:
+    // Runs one whole-file request through to its outcome message.
+    const FakeServices::Message &convert(const QString &input);
+    QStringList files() const { return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden); }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<FakeServices> services;
+    std::unique_ptr<Conversions> conversions;
+};
+
+void TestRealWorldVideos::init()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    services = std::make_unique<FakeServices>();
+    services->realProcesses = true;
+    services->pathConverter = QUILLON_FFMPEG;
+    services->pathProbe = FfprobePath();
+    conversions = std::make_unique<Conversions>(*services);
+}
+
+void TestRealWorldVideos::cleanup()
+{
+    conversions.reset();
+    services.reset();
+}
+
+const FakeServices::Message &TestRealWorldVideos::convert(const QString &input)
+{
+    [&] {
+        QVERIFY(conversions->request({input, {}, {}, {}}));
+        QTRY_VERIFY_WITH_TIMEOUT(!services->messages.isEmpty(), 60000);
+    }();
+    static const FakeServices::Message none{};
+    return services->messages.isEmpty() ? none : services->messages.last();
+}
+
+void TestRealWorldVideos::allTheAudioIsThere_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("make");  // ffmpeg arguments before the output
+    QTest::addColumn<QByteArray>("patch");  // what to patch afterwards
+    QTest::addColumn<double>("seconds");    // the audio that is there
+
+    QTest::newRow("AVI whose header sizes are far too large")
+        << "inflated.avi" << Sound(2) + Picture(2) + QStringList{"-shortest"}
+        << QByteArray("sizes") << 2.0;
+    QTest::newRow("audio 5 s shorter than the picture")
+        << "short.mp4" << Sound(5) + Picture(10) << QByteArray() << 5.0;
+    QTest::newRow("audio that starts 3 s late")
+        << "late.mp4"
+        << QStringList{"-f", "lavfi", "-itsoffset", "3", "-i", "sine=duration=7"} + Picture(10) +
+               QStringList{"-map", "1:v", "-map", "0:a"}
+        << QByteArray() << 7.0;
+    QTest::newRow("two audio tracks, the converted one the shorter")
+        << "two.mp4"
+        << Sound(2) + Sound(6, 880) + Picture(6) +
+               QStringList{"-map", "2:v", "-map", "0:a", "-map", "1:a"}
+        << QByteArray() << 2.0;
+}
+
+void TestRealWorldVideos::allTheAudioIsThere()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, make);
+    QFETCH(QByteArray, patch);
+    QFETCH(double, seconds);
+    const QString input = dir->filePath(name);
+    QVERIFY(Ffmpeg(make << input));
+    if (patch == "sizes") {
+        // The RIFF and movi sizes claim far more than the file holds; the data is all there.
+        QByteArray bytes = ReadAll(input);
+        const qsizetype movi = bytes.indexOf("movi");
+        QVERIFY(movi > 4);
+        Put32(bytes, 4, 0x7FFFFFF0);
+        Put32(bytes, movi - 4, 0x7FFFFF00);
+        QVERIFY(WriteAll(input, bytes));
+    }
+
+    const FakeServices::Message &message = convert(input);
+    QCOMPARE(message.style, MessageStyle::Plain);
+    QVERIFY2(message.prompt.endsWith(" Conversion done! "), qPrintable(message.prompt));
+    const QString mp3 = PathBeforeFirstDot(input) + ".mp3";
+    QStringList expectedFiles{QFileInfo(mp3).fileName(), name};
+    expectedFiles.sort();
+    QCOMPARE(files(), expectedFiles);
+    const std::optional<double> written = Mp3AudioSeconds(mp3);
+    QVERIFY(written);
+    qInfo("%s: audio %.2f s, written %.2f s", qPrintable(name), seconds, *written);
+    QVERIFY2(qAbs(*written - seconds) < 0.2, qPrintable(QString::number(*written)));
+}
+
+void TestRealWorldVideos::noAudioSaysWhy_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("make");
+    QTest::addColumn<QByteArray>("patch");
+    QTest::addColumn<QString>("reason");       // the message's first line
+    QTest::addColumn<QString>("converterLine"); // what the second line holds
+
+    const QString unreadable = "Nessun audio estratto: il video non contiene audio leggibile "
+                               "(file danneggiato o incompleto).";
+    QTest::newRow("MP4 whose media data is cut off after the header")
+        << "stripped.mp4" << Sound(4) + Picture(4) + QStringList{"-movflags", "+faststart"}
+        << QByteArray("mdat") << unreadable << "partial file";
+    QTest::newRow("AVI whose media data is cut off after the header")
+        << "stripped.avi" << Sound(4) + Picture(4) << QByteArray("movi") << unreadable
+        << "Could not find codec parameters for stream 1 (Audio: ";
+    QTest::newRow("audio codec tag that nobody decodes")
+        << "unknown.avi" << Sound(2) + Picture(2) << QByteArray("tag")
+        << "Nessun audio estratto: la traccia audio è in un formato che ffmpeg non sa "
+           "decodificare."
+        << "Decoder (codec none) not found for input stream #0:1";
+}
+
+void TestRealWorldVideos::noAudioSaysWhy()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, make);
+    QFETCH(QByteArray, patch);
+    QFETCH(QString, reason);
+    QFETCH(QString, converterLine);
+    const QString input = dir->filePath(name);
+    QVERIFY(Ffmpeg(make << input));
+    QByteArray bytes = ReadAll(input);
+    if (patch == "tag") {
+        const qsizetype audio = bytes.indexOf("auds"); // the audio stream's header
+        const qsizetype format = bytes.indexOf("strf", audio);
+        QVERIFY(audio > 0 && format > audio);
+        qToLittleEndian(quint16(0x7777), bytes.data() + format + 8); // wFormatTag
+    } else {
+        const qsizetype at = bytes.indexOf(patch);
+        QVERIFY(at > 0);
+        bytes.truncate(at + 4);
+    }
+    QVERIFY(WriteAll(input, bytes));
+
+    const FakeServices::Message &message = convert(input);
+    QCOMPARE(message.style, MessageStyle::Critical);
+    const QStringList lines = message.prompt.split("\r\n");
+    QCOMPARE(lines.value(0), reason);
+    QVERIFY2(lines.value(1).contains(converterLine), qPrintable(message.prompt));
+    QVERIFY(!message.prompt.contains("taglio"));
+    QVERIFY(!message.prompt.contains("-ss"));
+    QCOMPARE(files(), QStringList{name});
+}
+
+QTEST_GUILESS_MAIN(TestRealWorldVideos)
+#include "tst_RealWorldVideos.moc"
