@@ -35,7 +35,8 @@ std::optional<AudioSpan> AudioSpanFromProbe(const QByteArray &json, std::optiona
     const QJsonObject report = QJsonDocument::fromJson(json).object();
     const double inputStart =
         TimeOf(report.value(QLatin1String("format")).toObject(), "start_time").value_or(0);
-    for (const QJsonValue &value : report.value(QLatin1String("streams")).toArray()) {
+    const QJsonArray streams = report.value(QLatin1String("streams")).toArray();
+    for (const QJsonValue value : streams) {
         const QJsonObject stream = value.toObject();
         if (stream.value(QLatin1String("codec_type")).toString() != QLatin1String("audio"))
             continue;

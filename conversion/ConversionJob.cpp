@@ -130,7 +130,7 @@ bool ConversionJob::startProbe()
     ProgramCallbacks callbacks;
     callbacks.onStandardOutput = [self](const QByteArray &chunk) {
         // A report of streams is small; anything beyond this is not one.
-        if (self && self->probeReport.size() < 1024 * 1024)
+        if (self && self->probeReport.size() < qsizetype(1) << 20)
             self->probeReport += chunk;
     };
     callbacks.onEnd = [self](const ProcessEnd &) {
