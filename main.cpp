@@ -1,8 +1,10 @@
 #include "platform/DesignFonts.h"
 #include "platform/QtDesktopServices.h"
+#include "platform/TerminationSignals.h"
 #include "ui/main/FrmQuillon.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 int main(int argc, char *argv[])
 {
@@ -10,5 +12,9 @@ int main(int argc, char *argv[])
     LoadDesignFonts();
     QtDesktopServices services;
     FrmQuillon frmQuillon(services);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &frmQuillon, &FrmQuillon::endAll);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmQuillon,
+                     [&frmQuillon](QSessionManager &) { frmQuillon.endAll(); });
     return app.exec();
 }

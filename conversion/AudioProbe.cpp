@@ -57,8 +57,8 @@ double ExpectedAudioSeconds(const AudioSpan &span, const std::optional<CutRange>
     const double audioEnd = span.startSeconds + span.durationSeconds;
     if (!cut)
         return span.durationSeconds;
-    const double end = cut->toEnd() ? std::numeric_limits<double>::infinity()
-                                    : double(cut->endSeconds);
+    const double end =
+        cut->toEnd() ? std::numeric_limits<double>::infinity() : double(cut->endSeconds);
     return std::max(0.0, std::min(end, audioEnd) -
                              std::max(double(cut->startSeconds), span.startSeconds));
 }

@@ -2,6 +2,7 @@
 
 #include "conversion/AudioProbe.h"
 #include "conversion/Mp3Length.h"
+#include "conversion/PartFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -173,6 +174,7 @@ void ConversionJob::finish()
         }
     }
     QFile::remove(job.tempPath);
+    job.part.reset();
     if (outcome.kind == JobEnd::Done) {
         lastPercent = 100;
         emit progressChanged(100, elapsed.elapsed(), 0);

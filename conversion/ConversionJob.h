@@ -7,6 +7,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QStringDecoder>
+#include <memory>
+
+class PartFile;
 
 // One running conversion: the converter writes a temporary file beside the MP3, which takes the
 // MP3's name only once the conversion has succeeded. Whatever else happens, the temporary file
@@ -22,7 +25,8 @@ public:
         QString input;
         QString outputBase;
         QString tempPath;
-        bool replace = false; // the user agreed to replace an existing MP3
+        std::shared_ptr<PartFile> part; // holds tempPath locked while the conversion lives
+        bool replace = false;           // the user agreed to replace an existing MP3
         std::optional<CutRange> cut;
         QString probe; // the converter's prober; empty when there is none
         WindowMode mode = WindowMode::MaximizedFocus;

@@ -1,11 +1,13 @@
 #include "conversion/Conversions.h"
 
+#include "conversion/PartFile.h"
 #include "conversion/ShortPath.h"
 #include "platform/DesktopServices.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -23,26 +25,6 @@ void TellVideoMissing(DesktopServices &services, const QString &inputText)
 {
     services.messageBox(QStringLiteral("Il file video non esiste:") + kCrLf + inputText,
                         MessageStyle::Warning);
-}
-
-// A new, empty file beside the MP3 for the converter to write; empty with reason set when the
-// folder does not take one.
-QString CreateTempBeside(const QString &outputBase, QString *reason)
-{
-    // File names hold 255 bytes at most: a long name is shortened for the temporary file.
-    const QFileInfo output(outputBase);
-    QString name = output.fileName();
-    while (QFile::encodeName(name).size() > 200)
-        name.chop(1);
-    if (name.size() > 0 && name.back().isHighSurrogate())
-        name.chop(1);
-    QTemporaryFile file(output.dir().filePath(name + QStringLiteral(".XXXXXX.part")));
-    file.setAutoRemove(false);
-    if (!file.open()) {
-        *reason = file.errorString();
-        return QString();
-    }
-    return file.fileName();
 }
 
 } // namespace
@@ -160,9 +142,10 @@ ConversionJob *Conversions::request(const RequestInput &input)
         }
     }
 
+    SweepLeftoversOf(outputBase);
     QString reason;
-    const QString tempPath = CreateTempBeside(outputBase, &reason);
-    if (tempPath.isEmpty()) {
+    std::shared_ptr<PartFile> part = PartFile::CreateBeside(outputBase, &reason);
+    if (!part) {
         services.messageBox(QStringLiteral("Impossibile scrivere il file Mp3:") + kCrLf +
                                 outputBase + kCrLf + reason,
                             MessageStyle::Critical);
@@ -170,10 +153,11 @@ ConversionJob *Conversions::request(const RequestInput &input)
     }
 
     ConversionJob::Setup setup;
-    setup.command = BuildConversionCommand(program, shortInput, outputBase, cut, tempPath);
+    setup.command = BuildConversionCommand(program, shortInput, outputBase, cut, part->path());
     setup.input = shortInput;
     setup.outputBase = outputBase;
-    setup.tempPath = tempPath;
+    setup.tempPath = part->path();
+    setup.part = std::move(part);
     setup.replace = replace;
     setup.cut = cut;
     setup.probe = LocateProbe(services);
@@ -186,7 +170,34 @@ ConversionJob *Conversions::request(const RequestInput &input)
         return nullptr;
     }
     outputs.insert(outputBase);
-    connect(job, &ConversionJob::ended, this, [this, outputBase] { outputs.remove(outputBase); });
+    jobs.append(job);
+    connect(job, &ConversionJob::ended, this, [this, job, outputBase] {
+        outputs.remove(outputBase);
+        jobs.removeAll(job);
+        afterEnd();
+    });
     emit started(job);
     return job;
+}
+
+void Conversions::stopAll(const std::function<void()> &whenEnded)
+{
+    waitingForTheEnd.append(whenEnded);
+    for (const QPointer<ConversionJob> &job : std::as_const(jobs)) {
+        if (job)
+            job->cancel();
+    }
+    afterEnd();
+}
+
+void Conversions::afterEnd()
+{
+    if (!jobs.isEmpty() || waitingForTheEnd.isEmpty())
+        return;
+    const QList<std::function<void()>> callbacks = std::exchange(waitingForTheEnd, {});
+    // Once the ended conversions have finished telling their windows.
+    QTimer::singleShot(0, this, [callbacks] {
+        for (const std::function<void()> &callback : callbacks)
+            callback();
+    });
 }

@@ -2,7 +2,9 @@
 
 #include "conversion/ConversionJob.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <functional>
@@ -45,10 +47,17 @@ public:
 
     bool isConverting(const QString &outputBase) const { return outputs.contains(outputBase); }
 
+    // Stops every running conversion as a cancel does, without asking, and calls whenEnded
+    // from the event loop once none is left.
+    void stopAll(const std::function<void()> &whenEnded);
+
 signals:
     void started(ConversionJob *job);
 
 private:
     DesktopServices &services;
     QSet<QString> outputs; // of the conversions running now
+    QList<QPointer<ConversionJob>> jobs;
+    QList<std::function<void()>> waitingForTheEnd;
+    void afterEnd();
 };

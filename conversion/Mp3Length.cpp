@@ -90,9 +90,9 @@ std::optional<double> Mp3AudioSeconds(const QString &path)
         }
         // The encoder's Xing/Info frame describes the stream and holds no sound.
         const qint64 tag = at + 4 + header->sideInfoBytes;
-        const bool infoFrame = first && tag + 4 <= size &&
-                               (memcmp(data + tag, "Xing", 4) == 0 ||
-                                memcmp(data + tag, "Info", 4) == 0);
+        const bool infoFrame =
+            first && tag + 4 <= size &&
+            (memcmp(data + tag, "Xing", 4) == 0 || memcmp(data + tag, "Info", 4) == 0);
         if (!infoFrame)
             seconds += double(header->samples) / header->sampleRate;
         first = false;

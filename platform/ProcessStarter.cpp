@@ -6,6 +6,12 @@
 #include <QTimer>
 #include <memory>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
 void LastLineTracker::feed(const QByteArray &chunk)
 {
     lines.feed(chunk, [this](const QByteArray &line) {
@@ -44,6 +50,18 @@ StartResult ProcessStarter::start(const QString &program, const QStringList &arg
     process->setArguments(arguments);
     // The converter has no keyboard: it must never wait for an answer on its input.
     process->setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_LINUX
+    // The kernel stops the program when this process ends, however it ends, so a converter
+    // never goes on writing a file that nobody will finish.
+    const pid_t parent = ::getpid();
+    process->setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) // the parent died before the line above took effect
+            ::raise(SIGTERM);
+    });
+#else
+    // Other systems have no such thing: a program killed outright leaves its converter running.
+#endif
     process->start();
     if (!process->waitForStarted()) {
         StartResult failed{0, process->errorString()};

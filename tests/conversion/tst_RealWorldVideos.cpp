@@ -33,13 +33,13 @@ bool Ffmpeg(const QStringList &arguments)
 
 QStringList Picture(int seconds)
 {
-    return {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=" + QString::number(seconds)};
+    return {"-f", "lavfi", "-i",
+            "testsrc=size=160x120:rate=10:duration=" + QString::number(seconds)};
 }
 
 QStringList Sound(int seconds, int hz = 440)
 {
-    return {"-f", "lavfi", "-i",
-            QString("sine=frequency=%1:duration=%2").arg(hz).arg(seconds)};
+    return {"-f", "lavfi", "-i", QString("sine=frequency=%1:duration=%2").arg(hz).arg(seconds)};
 }
 
 } // namespace
@@ -97,13 +97,13 @@ const FakeServices::Message &TestRealWorldVideos::convert(const QString &input)
 void TestRealWorldVideos::allTheAudioIsThere_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("make");  // ffmpeg arguments before the output
-    QTest::addColumn<QByteArray>("patch");  // what to patch afterwards
-    QTest::addColumn<double>("seconds");    // the audio that is there
+    QTest::addColumn<QStringList>("make"); // ffmpeg arguments before the output
+    QTest::addColumn<QByteArray>("patch"); // what to patch afterwards
+    QTest::addColumn<double>("seconds");   // the audio that is there
 
     QTest::newRow("AVI whose header sizes are far too large")
-        << "inflated.avi" << Sound(2) + Picture(2) + QStringList{"-shortest"}
-        << QByteArray("sizes") << 2.0;
+        << "inflated.avi" << Sound(2) + Picture(2) + QStringList{"-shortest"} << QByteArray("sizes")
+        << 2.0;
     QTest::newRow("audio 5 s shorter than the picture")
         << "short.mp4" << Sound(5) + Picture(10) << QByteArray() << 5.0;
     QTest::newRow("audio that starts 3 s late")
@@ -112,9 +112,8 @@ void TestRealWorldVideos::allTheAudioIsThere_data()
                QStringList{"-map", "1:v", "-map", "0:a"}
         << QByteArray() << 7.0;
     QTest::newRow("two audio tracks, the converted one the shorter")
-        << "two.mp4"
-        << Sound(2) + Sound(6, 880) + Picture(6) +
-               QStringList{"-map", "2:v", "-map", "0:a", "-map", "1:a"}
+        << "two.mp4" << Sound(2) + Sound(6, 880) + Picture(6) + QStringList{"-map", "2:v",  "-map",
+                                                                            "0:a",  "-map", "1:a"}
         << QByteArray() << 2.0;
 }
 
@@ -154,7 +153,7 @@ void TestRealWorldVideos::noAudioSaysWhy_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("make");
     QTest::addColumn<QByteArray>("patch");
-    QTest::addColumn<QString>("reason");       // the message's first line
+    QTest::addColumn<QString>("reason");        // the message's first line
     QTest::addColumn<QString>("converterLine"); // what the second line holds
 
     const QString unreadable = "Nessun audio estratto: il video non contiene audio leggibile "

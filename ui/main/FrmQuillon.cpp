@@ -6,6 +6,7 @@
 #include "ui/converter/FrmConverter.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -76,8 +77,9 @@ FrmQuillon::FrmQuillon(DesktopServices &services, QWidget *parent)
     connect(mnuAbout, &QAction::triggered, this, &FrmQuillon::mnuAboutClick);
 
     // Each conversion gets a window of its own, which outlives this one if need be.
-    connect(&conversions, &Conversions::started, this,
-            [this](ConversionJob *job) { new FrmConverter(this->services, job); });
+    connect(&conversions, &Conversions::started, this, [this](ConversionJob *job) {
+        converterWindows.append(new FrmConverter(this->services, job));
+    });
 
     createControls();
     formLoad();
@@ -206,6 +208,17 @@ void FrmQuillon::formLoad()
     cmdConvert->setEnabled(true);
     cmdConvertCut->setEnabled(false);
     txtInput->setFocus();
+}
+
+void FrmQuillon::endAll()
+{
+    conversions.stopAll([this] {
+        // Their windows would only say "interrupted", to nobody.
+        for (const QPointer<QWidget> &window : std::as_const(converterWindows))
+            delete window.data();
+        converterWindows.clear();
+        QCoreApplication::exit(0);
+    });
 }
 
 void FrmQuillon::setOuterHeightTwips(int twips)

@@ -31,6 +31,10 @@ public:
     const FileChooser &openChooser() const { return DialogOpen; }
     Conversions &runningConversions() { return conversions; }
 
+    // The program is asked to end from outside (a signal, the session's end): every conversion
+    // stops as a cancel does, without asking, and the program quits with status 0.
+    void endAll();
+
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -56,6 +60,7 @@ private:
     FileChooser DialogOpen;
     int outerHeight = 0;
     QPointer<FrmAbout> frmAbout;
+    QList<QPointer<QWidget>> converterWindows;
 
     QWidget *client = nullptr;
     QAction *mnuAbout = nullptr;

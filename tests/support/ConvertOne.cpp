@@ -1,0 +1,41 @@
+// Quillon as it starts, with one conversion of the video named on the command line begun at
+// once and every question answered yes: for tests that end the program from outside. It says
+// on standard output which converter it started and which temporary file that writes.
+#include "conversion/ConversionJob.h"
+#include "platform/QtDesktopServices.h"
+#include "platform/TerminationSignals.h"
+#include "ui/main/FrmQuillon.h"
+
+#include <QApplication>
+#include <cstdio>
+
+namespace {
+class AnswerYes : public QtDesktopServices
+{
+protected:
+    MessageAnswer showMessage(const QString &prompt, MessageStyle style, const QString &) override
+    {
+        std::printf("message %s\n", qPrintable(QString(prompt).replace("\r\n", " ")));
+        std::fflush(stdout);
+        return style == MessageStyle::Question ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+};
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc < 2)
+        return 2;
+    AnswerYes services;
+    FrmQuillon frmQuillon(services);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &frmQuillon, &FrmQuillon::endAll);
+    const ConversionJob *job =
+        frmQuillon.runningConversions().request({QString::fromLocal8Bit(argv[1]), {}, {}, {}});
+    if (!job)
+        return 3;
+    std::printf("converter %lld\npart %s\n", job->taskId(), qPrintable(job->setup().tempPath));
+    std::fflush(stdout);
+    return app.exec();
+}
