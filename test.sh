@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
-scripts/build.sh clang-tidy dpkg-dev file desktop-file-utils appstream
+scripts/build.sh clang-tidy dpkg-dev file desktop-file-utils appstream lintian dbus-daemon
 
 echo "== clang-tidy"
 find conversion platform ui tests main.cpp -name '*.cpp' -print0 |

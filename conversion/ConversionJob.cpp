@@ -182,8 +182,12 @@ void ConversionJob::finish()
 
     QPointer<ConversionJob> self(this);
     emit ended(outcome.kind);
-    if (!outcome.message.isEmpty())
+    if (!outcome.message.isEmpty()) {
+        // A box on a window nobody looks at waits unseen: the desktop says it too.
+        if (!services.applicationActive())
+            services.notify(QFileInfo(job.input).fileName(), outcome.message);
         services.messageBox(outcome.message, outcome.style);
+    }
     if (self)
         deleteLater();
 }

@@ -87,6 +87,16 @@ public:
     // A program found on the search path, or empty.
     virtual QString findExecutable(const QString &name) const = 0;
 
+    // Tells the desktop, out of the program's windows, that something happened; the
+    // desktop's notification service shows it. Returns at once, whether or not one listens.
+    virtual void notify(const QString &summary, const QString &body) = 0;
+
+    // Whether one of the program's windows has the focus.
+    virtual bool applicationActive() const = 0;
+
+    // What the program was started with, its own name left out.
+    virtual QStringList arguments() const = 0;
+
     // The folder of the program's executable, without a trailing separator.
     virtual QString applicationFolder() const = 0;
     virtual QString applicationTitle() const = 0;

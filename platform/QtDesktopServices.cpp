@@ -3,6 +3,8 @@
 #include "Version.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -69,6 +71,36 @@ void QtDesktopServices::openFolder(const QString &folder)
 QString QtDesktopServices::findExecutable(const QString &name) const
 {
     return QStandardPaths::findExecutable(name);
+}
+
+void QtDesktopServices::notify(const QString &summary, const QString &body)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    QString text = body;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QVariantMap hints{
+        {QStringLiteral("desktop-entry"), QStringLiteral("io.quillon.Quillon")}};
+    // Servers may read the body as markup: a file name must stay a file name.
+    call << applicationTitle() << uint(0) << QStringLiteral("quillon") << summary
+         << text.toHtmlEscaped() << QStringList() << hints << int(-1);
+    // Sent, never waited for: with no notification service nothing happens.
+    bus.send(call);
+}
+
+bool QtDesktopServices::applicationActive() const
+{
+    return QApplication::activeWindow() != nullptr;
+}
+
+QStringList QtDesktopServices::arguments() const
+{
+    return QCoreApplication::arguments().mid(1);
 }
 
 QString QtDesktopServices::applicationFolder() const

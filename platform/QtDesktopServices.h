@@ -13,6 +13,9 @@ public:
     bool showOpen(FileChooser &chooser) override;
     void openFolder(const QString &folder) override;
     QString findExecutable(const QString &name) const override;
+    void notify(const QString &summary, const QString &body) override;
+    bool applicationActive() const override;
+    QStringList arguments() const override;
     QString applicationFolder() const override;
     QString applicationTitle() const override;
     AppVersion applicationVersion() const override;

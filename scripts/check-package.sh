@@ -8,6 +8,9 @@ cpack -G DEB >/dev/null
 deb=$(ls quillon_*_amd64.deb)
 echo "package: $deb"
 dpkg-deb -f "$deb" Depends Recommends
+# Debian's own checker: any error or warning fails.
+lintian --fail-on error,warning "$deb"
+echo "lintian: clean"
 
 root=$(mktemp -d)
 pid=
@@ -27,5 +30,8 @@ fi
 # The program looks for its converter in its own folder: the one it really runs from.
 folder=$(dirname "$(readlink "/proc/$pid/exe")")
 [[ $folder == "$root/usr/lib/quillon" ]] || { echo "runs from $folder" >&2; exit 1; }
-"$folder/ffmpeg" -version | head -1
-echo "installed program is up and finds its converter in $folder"
+# The link is relative, as Debian wants: once installed it names the system's converter.
+converter=$(realpath -m "$folder/ffmpeg")
+converter=${converter#"$root"}
+"$converter" -version | head -1
+echo "installed program is up; its converter link in $folder names $converter"

@@ -57,6 +57,8 @@ private slots:
     void failureLeavesAnExistingMp3Untouched();
     void replacingSucceedsOnlyAtTheEnd();
     void cancelStopsTheConverterAndLeavesNothing();
+    void endOutOfSightIsNotified_data();
+    void endOutOfSightIsNotified();
 
 private:
     ConversionJob *request(const QString &input, const std::optional<QString> &start = {},
@@ -494,6 +496,43 @@ void TestConversions::cancelStopsTheConverterAndLeavesNothing()
     QVERIFY(services->messages.size() == 1); // only the replace question: a cancel is not news
     QCOMPARE(read(output), QByteArray("precious"));
     QVERIFY(partFiles().isEmpty());
+}
+
+void TestConversions::endOutOfSightIsNotified_data()
+{
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<double>("seconds"); // of audio written; -1 cancels instead
+    QTest::addColumn<bool>("notified");
+    QTest::newRow("done, out of sight") << false << 0 << 10.0 << true;
+    QTest::newRow("short, out of sight") << false << 0 << 4.0 << true;
+    QTest::newRow("failed, out of sight") << false << 1 << 0.0 << true;
+    QTest::newRow("cancelled, out of sight") << false << 0 << -1.0 << false;
+    QTest::newRow("done, while a window has the focus") << true << 0 << 10.0 << false;
+}
+
+void TestConversions::endOutOfSightIsNotified()
+{
+    QFETCH(bool, active);
+    QFETCH(int, exitCode);
+    QFETCH(double, seconds);
+    QFETCH(bool, notified);
+    services->active = active;
+    ConversionJob *job = request(clip);
+    QVERIFY(job);
+    services->writeError(0, "  Duration: 00:00:10.00, start: 0.000000\nlast words\n");
+    if (seconds < 0)
+        job->cancel();
+    else
+        write(services->writtenFile(0), Mp3Frames(seconds));
+    services->finish(0, exitCode);
+
+    QCOMPARE(services->notifications.size(), notified ? 1 : 0);
+    if (notified) {
+        // The file, and how it ended in the message box's own words.
+        QCOMPARE(services->notifications[0].summary, QString("clip.avi"));
+        QCOMPARE(services->notifications[0].body, services->messages.last().prompt);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestConversions)

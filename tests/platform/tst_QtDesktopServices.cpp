@@ -1,6 +1,7 @@
 #include "platform/QtDesktopServices.h"
 
 #include <QComboBox>
+#include <QDBusConnection>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
@@ -18,6 +19,27 @@ private slots:
     void chooserStartsFromTheRememberedName();
     void messageBoxShowsTextPlainAndAsksWithNoAsDefault();
     void applicationInformation();
+    void notificationReachesTheDesktopsService();
+};
+
+// Stands in for the desktop's notification service, on a bus of the test's own.
+class NotificationService : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QVariantList last;
+    int calls = 0;
+
+public slots:
+    uint Notify(const QString &app, uint replaces, const QString &icon, const QString &summary,
+                const QString &body, const QStringList &actions, const QVariantMap &hints,
+                int timeout)
+    {
+        ++calls;
+        last = {app, replaces, icon, summary, body, actions, hints, timeout};
+        return 7;
+    }
 };
 
 namespace {
@@ -126,6 +148,50 @@ void TestQtDesktopServices::applicationInformation()
              QString("1.0.0"));
     QCOMPARE(services.applicationFolder(), QCoreApplication::applicationDirPath());
     QVERIFY(!services.applicationFolder().endsWith('/'));
+}
+
+void TestQtDesktopServices::notificationReachesTheDesktopsService()
+{
+    QProcess daemon;
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    if (!daemon.waitForStarted())
+        QSKIP("no dbus-daemon here");
+    const auto stop = qScopeGuard([&daemon] {
+        daemon.kill();
+        daemon.waitForFinished();
+    });
+    QVERIFY(daemon.waitForReadyRead(10000));
+    const QByteArray address = daemon.readLine().trimmed();
+    // Read by the program's bus connection when it is first used.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLatin1(address), "service");
+    QVERIFY(bus.isConnected());
+    NotificationService service;
+    QVERIFY(bus.registerObject("/org/freedesktop/Notifications", &service,
+                               QDBusConnection::ExportAllSlots));
+    QVERIFY(bus.registerService("org.freedesktop.Notifications"));
+
+    QtDesktopServices services;
+    services.notify("a <b> & c.avi", "Audio più corto del previsto: 5 s su 10 s.\r\n<i>x</i>");
+    QTRY_COMPARE_WITH_TIMEOUT(service.calls, 1, 10000);
+    QCOMPARE(service.last.value(0).toString(), QString("Quillon"));
+    QCOMPARE(service.last.value(2).toString(), QString("quillon"));
+    QCOMPARE(service.last.value(3).toString(), QString("a <b> & c.avi"));
+    // The body may be read as markup: what the message says must come through as text.
+    QCOMPARE(service.last.value(4).toString(),
+             QString("Audio più corto del previsto: 5 s su 10 s.\n&lt;i&gt;x&lt;/i&gt;"));
+    QCOMPARE(service.last.value(6).toMap().value("desktop-entry").toString(),
+             QString("io.quillon.Quillon"));
+
+    // No service on the bus: nothing happens, and nothing waits for an answer.
+    QVERIFY(bus.unregisterService("org.freedesktop.Notifications"));
+    QElapsedTimer sending;
+    sending.start();
+    services.notify("gone.avi", "Code : 1 Conversion done! ");
+    qInfo("notify with no service returned after %lld ms", sending.elapsed());
+    QTest::qWait(200);
+    QCOMPARE(service.calls, 1);
+    QDBusConnection::disconnectFromBus("service");
 }
 
 QTEST_MAIN(TestQtDesktopServices)

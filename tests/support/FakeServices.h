@@ -33,7 +33,16 @@ public:
     QString startError;                         // non-empty: the next start fails with it
     std::function<void()> whileAsking;          // runs while a question is open
 
+    struct Notification
+    {
+        QString summary;
+        QString body;
+    };
+
     QList<Message> messages;
+    QList<Notification> notifications;
+    bool active = true;      // one of the program's windows has the focus
+    QStringList commandLine; // the program's arguments
     QList<Start> starts;
     QList<qint64> stops;
     QList<FileChooser> openCalls; // the chooser as each use found it
@@ -58,6 +67,12 @@ public:
     bool showOpen(FileChooser &chooser) override;
     void openFolder(const QString &folder) override { openedFolders << folder; }
     QString findExecutable(const QString &name) const override;
+    void notify(const QString &summary, const QString &body) override
+    {
+        notifications.append({summary, body});
+    }
+    bool applicationActive() const override { return active; }
+    QStringList arguments() const override { return commandLine; }
     QString applicationFolder() const override { return appFolder; }
     QString applicationTitle() const override { return QStringLiteral("Quillon"); }
     AppVersion applicationVersion() const override { return {1, 0, 0}; }

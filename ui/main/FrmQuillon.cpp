@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <QUrl>
 
 namespace {
 
@@ -52,6 +53,25 @@ QString DraggedFile(const QMimeData *mime)
     return QFileInfo(path).isDir() ? QString() : QDir::toNativeSeparators(path);
 }
 
+// A path given on the command line, as a file manager's "Open With" or a terminal gives it.
+QString LocalPathOfArgument(const QString &argument)
+{
+    const QUrl url(argument);
+    const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// On the designed desktop a check box is a button over its whole rectangle, not only over its
+// box and caption.
+class WholeCheckBox : public QCheckBox
+{
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
+};
+
 } // namespace
 
 FrmQuillon::FrmQuillon(DesktopServices &services, QWidget *parent)
@@ -83,6 +103,10 @@ FrmQuillon::FrmQuillon(DesktopServices &services, QWidget *parent)
 
     createControls();
     formLoad();
+    // Opened with a file: as if it had been chosen. Nothing is converted by itself.
+    const QStringList arguments = services.arguments();
+    if (!arguments.isEmpty() && !arguments.constFirst().isEmpty())
+        acceptChosenPath(LocalPathOfArgument(arguments.constFirst()));
 }
 
 void FrmQuillon::createControls()
@@ -151,7 +175,7 @@ void FrmQuillon::createControls()
     cmdConvert =
         addButton("cmdConvert", QStringLiteral("Convert"), TwipsRect(4920, 1800, 1095, 375));
 
-    chkCut = new QCheckBox(QStringLiteral("Cut Video"), client);
+    chkCut = new WholeCheckBox(QStringLiteral("Cut Video"), client);
     chkCut->setObjectName(QStringLiteral("chkCut"));
     chkCut->setGeometry(TwipsRect(240, 1920, 3135, 375));
     chkCut->setFont(Tahoma(8.25, true));

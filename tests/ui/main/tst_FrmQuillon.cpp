@@ -51,6 +51,9 @@ private slots:
     void showFileTellsWhenThereIsNoMp3Yet();
     void droppingOneLocalFileFillsTheBox();
     void droppingAnythingElseIsIgnored();
+    void openedWithAFile_data();
+    void openedWithAFile();
+    void clickAtTheFarEndOfTheCheckBoxOpensThePanel();
 
 private:
     template <typename T> T *control(const char *name)
@@ -129,7 +132,7 @@ QStringList TestFrmQuillon::inputAndRange() const
 
 void TestFrmQuillon::clickCut()
 {
-    // On the box itself: the rest of the check box's wide rectangle is empty.
+    // On the box itself, where every desktop takes it.
     auto *chkCut = control<QCheckBox>("chkCut");
     QTest::mouseClick(chkCut, Qt::LeftButton, {}, QPoint(8, chkCut->height() / 2));
 }
@@ -425,6 +428,55 @@ void TestFrmQuillon::droppingAnythingElseIsIgnored()
     for (QMimeData *mime : {&two, &remote, &folder, &text})
         drop(mime);
     QCOMPARE(control<QLineEdit>("txtInput")->text(), QString("kept"));
+}
+
+void TestFrmQuillon::openedWithAFile_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("nextStart"); // the chooser's next start name
+    const QString folder = QDir::tempPath() + "/My.Clips";
+    QTest::newRow("path") << QStringList{folder + "/party.avi"} << folder + "/party.avi"
+                          << folder + "/party";
+    QTest::newRow("file address with escaped characters")
+        << QStringList{"file://" + QDir::tempPath() + "/Caff%C3%A8%20e%20%25.mp4"}
+        << QDir::tempPath() + "/Caffè e %.mp4" << QDir::tempPath() + "/Caffè e %";
+    QTest::newRow("missing file, shown all the same")
+        << QStringList{"/nowhere/gone.flv"} << "/nowhere/gone.flv"
+        << "/nowhere/gone";
+    QTest::newRow("two files: the first counts")
+        << QStringList{"/v/first.avi", "/v/second.avi"} << "/v/first.avi"
+        << "/v/first";
+}
+
+void TestFrmQuillon::openedWithAFile()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, shown);
+    QFETCH(QString, nextStart);
+    window.reset();
+    services->commandLine = arguments;
+    window = std::make_unique<FrmQuillon>(*services);
+    QCOMPARE(control<QLineEdit>("txtInput")->text(), shown);
+    QCOMPARE(window->openChooser().fileName, nextStart);
+    QVERIFY(services->starts.isEmpty()); // nothing converts by itself
+    QVERIFY(services->messages.isEmpty());
+    QCOMPARE(window->windowTitle(), QString("  ..:: Quillon  ver. 1.0.0 ::.."));
+
+    services->openAnswers.enqueue(std::nullopt);
+    QTest::mouseClick(control<QPushButton>("cmdOpen"), Qt::LeftButton);
+    QCOMPARE(services->openCalls.last().fileName, nextStart);
+}
+
+void TestFrmQuillon::clickAtTheFarEndOfTheCheckBoxOpensThePanel()
+{
+    auto *chkCut = control<QCheckBox>("chkCut");
+    QCOMPARE(chkCut->width(), 3135 / 15);
+    QTest::mouseClick(chkCut, Qt::LeftButton, {},
+                      QPoint(chkCut->width() - 2, chkCut->height() - 2));
+    QVERIFY(chkCut->isChecked());
+    QCOMPARE(window->outerHeightTwips(), 4470);
+    QVERIFY(control<QPushButton>("cmdConvertCut")->isEnabled());
 }
 
 QTEST_MAIN(TestFrmQuillon)
