@@ -65,6 +65,28 @@ qint64 Id3v2Size(const uchar *p, qint64 size)
     return 10 + body + (footer ? 10 : 0);
 }
 
+quint32 BigEndian32(const uchar *p)
+{
+    return quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | quint32(p[3]);
+}
+
+// The frame count of an Info/Xing tag at tag, when the tag also gives the stream's byte count
+// and that matches what the file holds from the tag's frame on: then the count describes this
+// very file, and the rest of it need not be read.
+std::optional<qint64> TrustedFrameCount(const uchar *tag, qint64 available, qint64 streamBytes)
+{
+    if (available < 16)
+        return std::nullopt;
+    const quint32 flags = BigEndian32(tag + 4);
+    if ((flags & 3) != 3) // both the frame and the byte count
+        return std::nullopt;
+    const qint64 frames = BigEndian32(tag + 8);
+    const qint64 bytes = BigEndian32(tag + 12);
+    if (bytes != streamBytes)
+        return std::nullopt;
+    return frames;
+}
+
 } // namespace
 
 std::optional<double> Mp3AudioSeconds(const QString &path)
@@ -93,8 +115,18 @@ std::optional<double> Mp3AudioSeconds(const QString &path)
         const bool infoFrame =
             first && tag + 4 <= size &&
             (memcmp(data + tag, "Xing", 4) == 0 || memcmp(data + tag, "Info", 4) == 0);
-        if (!infoFrame)
+        if (infoFrame) {
+            qint64 streamBytes = size - at;
+            if (size >= 128 && memcmp(data + size - 128, "TAG", 3) == 0)
+                streamBytes -= 128;
+            if (const std::optional<qint64> frames =
+                    TrustedFrameCount(data + tag, size - tag, streamBytes)) {
+                file.unmap(const_cast<uchar *>(data));
+                return double(*frames * header->samples) / header->sampleRate;
+            }
+        } else {
             seconds += double(header->samples) / header->sampleRate;
+        }
         first = false;
         at += header->bytes;
     }

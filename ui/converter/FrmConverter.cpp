@@ -84,8 +84,15 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
     connect(cmdCancel, &QPushButton::clicked, this, &FrmConverter::cmdCancelClick);
     connect(job, &ConversionJob::durationKnown, this, [this] { prgProgress->setRange(0, 100); });
     connect(job, &ConversionJob::progressChanged, this, &FrmConverter::showProgress);
-    connect(job, &ConversionJob::outputLines, this,
-            [this](const QStringList &lines) { txtLog->appendPlainText(lines.join('\n')); });
+    // Lines reach the pane a few times a second at most: each append lays out and repaints.
+    logFlush.setSingleShot(true);
+    logFlush.setInterval(kLogFlushMs);
+    logFlush.callOnTimeout(this, &FrmConverter::flushLog);
+    connect(job, &ConversionJob::outputLines, this, [this](const QStringList &lines) {
+        pendingLines << lines;
+        if (!logFlush.isActive())
+            logFlush.start();
+    });
     connect(job, &ConversionJob::ended, this, &FrmConverter::showEnd);
 
     updateTitle();
@@ -98,28 +105,45 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
     }
 }
 
+void FrmConverter::flushLog()
+{
+    if (pendingLines.isEmpty())
+        return;
+    // Only what the pane keeps is laid out.
+    if (pendingLines.size() > kMaxLogLines)
+        pendingLines.erase(pendingLines.begin(), pendingLines.end() - kMaxLogLines);
+    txtLog->appendPlainText(pendingLines.join(QLatin1Char('\n')));
+    pendingLines.clear();
+}
+
 void FrmConverter::updateTitle()
 {
-    setWindowTitle(QStringLiteral("%1% - %2 - Quillon").arg(percent).arg(videoName));
+    const QString title = QStringLiteral("%1% - %2 - Quillon").arg(percent).arg(videoName);
+    if (title != windowTitle())
+        setWindowTitle(title);
 }
 
 void FrmConverter::showProgress(int newPercent, qint64 elapsedMs, qint64 remainingMs)
 {
     percent = std::max(percent, newPercent);
-    prgProgress->setRange(0, 100);
-    prgProgress->setValue(percent);
+    if (prgProgress->maximum() != 100)
+        prgProgress->setRange(0, 100);
+    prgProgress->setValue(percent); // repaints only when the value changes
     QString time = QStringLiteral("Tempo trascorso: ") + FormatDuration(elapsedMs);
     if (remainingMs >= 0)
         // Rounded up: "0:00" left while it still runs would be a promise broken.
         time += QStringLiteral("    Tempo rimanente: ") +
                 FormatDuration((remainingMs + 999) / 1000 * 1000);
-    lblTime->setText(time);
+    if (time != lblTime->text())
+        lblTime->setText(time);
     updateTitle();
 }
 
 void FrmConverter::showEnd(JobEnd kind)
 {
     finished = true;
+    logFlush.stop();
+    flushLog(); // the converter's last words before the verdict
     cmdCancel->setText(QStringLiteral("Chiudi"));
     switch (kind) {
     case JobEnd::Done:

@@ -3,6 +3,8 @@
 #include "conversion/ConverterOutput.h"
 
 #include <QPointer>
+#include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 class ConversionJob;
@@ -20,6 +22,7 @@ class FrmConverter : public QWidget
 public:
     // The converter's own lines kept in view; older ones scroll away for good.
     static constexpr int kMaxLogLines = 3000;
+    static constexpr int kLogFlushMs = 250;
 
     FrmConverter(DesktopServices &services, ConversionJob *job);
 
@@ -33,13 +36,16 @@ private:
     void showProgress(int percent, qint64 elapsedMs, qint64 remainingMs);
     void showEnd(JobEnd kind);
     void updateTitle();
+    void flushLog();
 
     DesktopServices &services;
     QPointer<ConversionJob> job;
     QString videoName;
     int percent = 0;
     bool finished = false;
-    bool asking = false; // the cancel question is open
+    bool asking = false;      // the cancel question is open
+    QStringList pendingLines; // for the log, not yet shown
+    QTimer logFlush;
 
     QLabel *lblVideo = nullptr;
     QLabel *lblMp3 = nullptr;
