@@ -1,6 +1,8 @@
 // The fair yardstick for the program's memory: a bare Qt window with the same kinds of widgets
 // and text as the main window (menu, picture, labels, line edit, buttons, check box, two time
 // pickers), built from Qt alone. Prints the resident memory once it is shown, and ends.
+#include "ResidentKb.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -55,15 +57,7 @@ int main(int argc, char *argv[])
     window.resize(400, y + 30);
     window.show();
     QTimer::singleShot(0, &app, [&app] {
-        QFile status(QStringLiteral("/proc/self/status"));
-        long long rss = 0;
-        if (status.open(QIODevice::ReadOnly)) {
-            for (const QByteArray &line : status.readAll().split('\n')) {
-                if (line.startsWith("VmRSS:"))
-                    rss = line.mid(6).trimmed().split(' ').value(0).toLongLong();
-            }
-        }
-        std::printf("rss_kb=%lld\n", rss);
+        std::printf("rss_kb=%lld\n", ResidentKb());
         app.quit();
     });
     return app.exec();

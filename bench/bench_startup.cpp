@@ -1,6 +1,7 @@
 // Starts as the program does, waits until the main window is shown, prints the resident memory
 // then, and ends. bench_minimal_qt does the same for an empty window.
 #include "BenchServices.h"
+#include "ResidentKb.h"
 #include "platform/DesignFonts.h"
 #include "ui/main/FrmQuillon.h"
 
@@ -9,19 +10,6 @@
 #include <QTimer>
 #include <cstdio>
 
-namespace {
-long long ResidentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-} // namespace
 
 int main(int argc, char *argv[])
 {
