@@ -164,14 +164,24 @@ void ConversionJob::onProbeEnd()
 
 void ConversionJob::finish()
 {
+    // Now, while its window is still there: once that has closed, for a moment none of the
+    // program's windows has the focus, however the user looks at it.
+    const bool outOfSight = !services.applicationActive();
+    const auto cannotSave = [this](const QString &reason) {
+        return JobOutcome{JobEnd::Failed, MessageStyle::Critical,
+                          QStringLiteral("Impossibile salvare il file Mp3:\r\n") + job.outputBase +
+                              QStringLiteral("\r\n") + reason};
+    };
+
     JobOutcome outcome = ClassifyEnd(facts, log);
-    if (outcome.kind == JobEnd::Done || outcome.kind == JobEnd::ShortAudio) {
+    // The converter goes on writing into a file whose folder was removed, and says nothing.
+    if (outcome.kind != JobEnd::Cancelled &&
+        !QFileInfo(QFileInfo(job.outputBase).absolutePath()).isDir()) {
+        outcome = cannotSave(QStringLiteral("La sua cartella non esiste più."));
+    } else if (outcome.kind == JobEnd::Done || outcome.kind == JobEnd::ShortAudio) {
         QString reason;
-        if (!publish(&reason)) {
-            outcome = {JobEnd::Failed, MessageStyle::Critical,
-                       QStringLiteral("Impossibile salvare il file Mp3:\r\n") + job.outputBase +
-                           QStringLiteral("\r\n") + reason};
-        }
+        if (!publish(&reason))
+            outcome = cannotSave(reason);
     }
     QFile::remove(job.tempPath);
     job.part.reset();
@@ -184,7 +194,7 @@ void ConversionJob::finish()
     emit ended(outcome.kind);
     if (!outcome.message.isEmpty()) {
         // A box on a window nobody looks at waits unseen: the desktop says it too.
-        if (!services.applicationActive())
+        if (outOfSight)
             services.notify(QFileInfo(job.input).fileName(), outcome.message);
         services.messageBox(outcome.message, outcome.style);
     }

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <functional>
 
+class QWidget;
+
 // Message box styles, numbered as the classic message box flags.
 enum class MessageStyle {
     Plain = 0,
@@ -66,9 +68,14 @@ class DesktopServices
 public:
     virtual ~DesktopServices();
 
-    // An empty title means the application title.
+    // An empty title means the application title. A question waits for its answer; any other
+    // message is shown and returns at once, so that nothing else waits behind it.
     MessageAnswer messageBox(const QString &prompt, MessageStyle style,
                              const QString &title = QString());
+
+    // The window that messages are shown over while it is on screen: one that never closes by
+    // itself. Without it, or while it is hidden, messages stand on their own.
+    virtual void setMessageOwner(QWidget *window) = 0;
 
     // Starts program with arguments (no shell involved) and returns at once; the callbacks
     // report its output and its end.

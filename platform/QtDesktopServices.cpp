@@ -118,40 +118,72 @@ AppVersion QtDesktopServices::applicationVersion() const
     return {kVersionMajor, kVersionMinor, kVersionRevision};
 }
 
+QtDesktopServices::~QtDesktopServices()
+{
+    // Messages nobody answered before the program ended; those over the owner went with it.
+    for (const QPointer<QMessageBox> &box : std::as_const(openMessages))
+        delete box.data();
+}
+
+void QtDesktopServices::setMessageOwner(QWidget *window)
+{
+    owner = window;
+}
+
+QWidget *QtDesktopServices::messageParent() const
+{
+    // Never the active window: that may be a conversion's, which closes itself when it ends,
+    // and would take the message with it.
+    return owner && owner->isVisible() ? owner.data() : nullptr;
+}
+
 MessageAnswer QtDesktopServices::showMessage(const QString &prompt, MessageStyle style,
                                              const QString &title)
 {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(title);
-    box.setTextFormat(Qt::PlainText); // file names must never be read as markup
     QString text = prompt;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    box.setText(text);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (style) {
     case MessageStyle::Plain:
-        box.setIcon(QMessageBox::NoIcon);
         break;
     case MessageStyle::Critical:
-        box.setIcon(QMessageBox::Critical);
+        icon = QMessageBox::Critical;
         break;
     case MessageStyle::Question:
-        box.setIcon(QMessageBox::Question);
+        icon = QMessageBox::Question;
         break;
     case MessageStyle::Warning:
-        box.setIcon(QMessageBox::Warning);
+        icon = QMessageBox::Warning;
         break;
     case MessageStyle::Information:
-        box.setIcon(QMessageBox::Information);
+        icon = QMessageBox::Information;
         break;
     }
+    const auto prepare = [&](QMessageBox &box) {
+        box.setWindowTitle(title);
+        box.setTextFormat(Qt::PlainText); // file names must never be read as markup
+        box.setText(text);
+        box.setIcon(icon);
+    };
+
     if (style == MessageStyle::Question) {
+        QMessageBox box(messageParent());
+        prepare(box);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         // Replacing a file is the destructive answer: it must be chosen, not defaulted to.
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+
+    // Nothing waits for this answer: waiting here would run every other conversion's end
+    // inside this box, under windows that may close meanwhile.
+    auto *box = new QMessageBox(messageParent());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    prepare(*box);
+    box->setStandardButtons(QMessageBox::Ok);
+    openMessages.removeAll(nullptr);
+    openMessages.append(box);
+    box->open();
     return MessageAnswer::Ok;
 }

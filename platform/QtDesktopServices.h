@@ -3,10 +3,20 @@
 #include "platform/DesktopServices.h"
 #include "platform/ProcessStarter.h"
 
+#include <QList>
+#include <QPointer>
+
+class QMessageBox;
+
 // The desktop services on Qt: dialogs, processes and application information.
 class QtDesktopServices : public DesktopServices
 {
 public:
+    QtDesktopServices() = default;
+    ~QtDesktopServices() override;
+    Q_DISABLE_COPY_MOVE(QtDesktopServices)
+
+    void setMessageOwner(QWidget *window) override;
     StartResult startProgram(const QString &program, const QStringList &arguments, WindowMode mode,
                              ProgramCallbacks callbacks) override;
     void stopProgram(qint64 taskId) override;
@@ -25,7 +35,12 @@ protected:
                               const QString &title) override;
 
 private:
+    QWidget *messageParent() const;
+
     ProcessStarter starter;
+    QPointer<QWidget> owner;
+    QList<QPointer<QMessageBox>> openMessages; // shown and not yet closed
+
 };
 
 // A file-name pattern that matches whatever the letter case: "*.avi" -> "*.[aA][vV][iI]".

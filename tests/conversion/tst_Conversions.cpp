@@ -59,6 +59,8 @@ private slots:
     void cancelStopsTheConverterAndLeavesNothing();
     void endOutOfSightIsNotified_data();
     void endOutOfSightIsNotified();
+    void removedFolderIsToldAndLeavesNothing_data();
+    void removedFolderIsToldAndLeavesNothing();
 
 private:
     ConversionJob *request(const QString &input, const std::optional<QString> &start = {},
@@ -504,11 +506,14 @@ void TestConversions::endOutOfSightIsNotified_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<double>("seconds"); // of audio written; -1 cancels instead
     QTest::addColumn<bool>("notified");
-    QTest::newRow("done, out of sight") << false << 0 << 10.0 << true;
-    QTest::newRow("short, out of sight") << false << 0 << 4.0 << true;
-    QTest::newRow("failed, out of sight") << false << 1 << 0.0 << true;
-    QTest::newRow("cancelled, out of sight") << false << 0 << -1.0 << false;
-    QTest::newRow("done, while a window has the focus") << true << 0 << 10.0 << false;
+    QTest::addColumn<bool>("focusGoesWithItsWindow"); // as a closing window leaves none active
+    QTest::newRow("done, out of sight") << false << 0 << 10.0 << true << false;
+    QTest::newRow("short, out of sight") << false << 0 << 4.0 << true << false;
+    QTest::newRow("failed, out of sight") << false << 1 << 0.0 << true << false;
+    QTest::newRow("cancelled, out of sight") << false << 0 << -1.0 << false << false;
+    QTest::newRow("done, while a window has the focus") << true << 0 << 10.0 << false << false;
+    QTest::newRow("done in sight, its window closing")
+        << true << 0 << 10.0 << false << true;
 }
 
 void TestConversions::endOutOfSightIsNotified()
@@ -517,9 +522,12 @@ void TestConversions::endOutOfSightIsNotified()
     QFETCH(int, exitCode);
     QFETCH(double, seconds);
     QFETCH(bool, notified);
+    QFETCH(bool, focusGoesWithItsWindow);
     services->active = active;
     ConversionJob *job = request(clip);
     QVERIFY(job);
+    if (focusGoesWithItsWindow)
+        connect(job, &ConversionJob::ended, this, [this] { services->active = false; });
     services->writeError(0, "  Duration: 00:00:10.00, start: 0.000000\nlast words\n");
     if (seconds < 0)
         job->cancel();
@@ -533,6 +541,38 @@ void TestConversions::endOutOfSightIsNotified()
         QCOMPARE(services->notifications[0].summary, QString("clip.avi"));
         QCOMPARE(services->notifications[0].body, services->messages.last().prompt);
     }
+}
+
+void TestConversions::removedFolderIsToldAndLeavesNothing_data()
+{
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("crashed");
+    // The converter writes on into its open file and exits 0; or it notices after all.
+    QTest::newRow("converter done") << 0 << false;
+    QTest::newRow("converter failed") << 1 << false;
+    QTest::newRow("converter crashed") << 0 << true;
+}
+
+void TestConversions::removedFolderIsToldAndLeavesNothing()
+{
+    QFETCH(int, exitCode);
+    QFETCH(bool, crashed);
+    QDir(dir->path()).mkdir("videos");
+    const QString input = dir->filePath("videos/clip.avi");
+    write(input);
+    QVERIFY(request(input));
+    services->writeError(0, "  Duration: 00:00:10.00, start: 0.000000\n");
+    write(services->writtenFile(0), Mp3Frames(10));
+    QVERIFY(QDir(dir->filePath("videos")).removeRecursively());
+    services->finish(0, exitCode, crashed, "Conversion failed!");
+
+    QCOMPARE(services->messages.size(), 1);
+    QCOMPARE(services->messages[0].prompt, "Impossibile salvare il file Mp3:" + kCrLf +
+                                               dir->filePath("videos/clip.mp3") + kCrLf +
+                                               "La sua cartella non esiste più.");
+    QCOMPARE(services->messages[0].style, MessageStyle::Critical);
+    QVERIFY(!QFileInfo::exists(dir->filePath("videos")));
+    QVERIFY(!conversions->isConverting(dir->filePath("videos/clip.mp3")));
 }
 
 QTEST_GUILESS_MAIN(TestConversions)

@@ -61,6 +61,8 @@ public:
     // The file a recorded start was asked to write: its last argument.
     QString writtenFile(int index) const { return starts.at(index).arguments.last(); }
 
+    QWidget *messageOwner = nullptr;
+    void setMessageOwner(QWidget *window) override { messageOwner = window; }
     StartResult startProgram(const QString &program, const QStringList &arguments, WindowMode mode,
                              ProgramCallbacks callbacks) override;
     void stopProgram(qint64 taskId) override;

@@ -86,6 +86,7 @@ FrmQuillon::FrmQuillon(DesktopServices &services, QWidget *parent)
     setFont(DefaultDesignFont());
     SetBackground(this, kLightGrey);
     setAcceptDrops(true);
+    services.setMessageOwner(this);
 
     DialogOpen.dialogTitle = QStringLiteral("Open File Video");
     DialogOpen.filter = QStringLiteral("Tutti i file video");
@@ -98,6 +99,7 @@ FrmQuillon::FrmQuillon(DesktopServices &services, QWidget *parent)
 
     // Each conversion gets a window of its own, which outlives this one if need be.
     connect(&conversions, &Conversions::started, this, [this](ConversionJob *job) {
+        converterWindows.removeAll(nullptr);
         converterWindows.append(new FrmConverter(this->services, job));
     });
 
@@ -107,6 +109,13 @@ FrmQuillon::FrmQuillon(DesktopServices &services, QWidget *parent)
     const QStringList arguments = services.arguments();
     if (!arguments.isEmpty() && !arguments.constFirst().isEmpty())
         acceptChosenPath(LocalPathOfArgument(arguments.constFirst()));
+}
+
+FrmQuillon::~FrmQuillon()
+{
+    for (const QPointer<QWidget> &window : std::as_const(converterWindows))
+        delete window.data();
+    delete frmAbout.data();
 }
 
 void FrmQuillon::createControls()
@@ -237,10 +246,12 @@ void FrmQuillon::formLoad()
 void FrmQuillon::endAll()
 {
     conversions.stopAll([this] {
-        // Their windows would only say "interrupted", to nobody.
-        for (const QPointer<QWidget> &window : std::as_const(converterWindows))
-            delete window.data();
-        converterWindows.clear();
+        // Their windows would only say "interrupted", to nobody. They go with this window: one
+        // may still be inside its own question, which the exit below ends.
+        for (const QPointer<QWidget> &window : std::as_const(converterWindows)) {
+            if (window)
+                window->hide();
+        }
         QCoreApplication::exit(0);
     });
 }

@@ -26,6 +26,9 @@ public:
 
     // Creates the window and runs its load handler, which shows it.
     explicit FrmQuillon(DesktopServices &services, QWidget *parent = nullptr);
+    // The program ends: the windows it opened go with it.
+    ~FrmQuillon() override;
+    Q_DISABLE_COPY_MOVE(FrmQuillon)
 
     int outerHeightTwips() const { return outerHeight; }
     const FileChooser &openChooser() const { return DialogOpen; }
