@@ -4,7 +4,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
-#include <limits>
 
 QStringList ProbeArguments(const QString &input)
 {
@@ -12,15 +11,32 @@ QStringList ProbeArguments(const QString &input)
             QStringLiteral("error"),
             QStringLiteral("-protocol_whitelist"),
             QStringLiteral("file"),
+            QStringLiteral("-select_streams"),
+            QStringLiteral("a"),
+            // Common encryption marks each packet; the first few tell.
+            QStringLiteral("-read_intervals"),
+            QStringLiteral("%+#8"),
             QStringLiteral("-show_entries"),
-            QStringLiteral("stream=index,codec_type,start_time,duration:format=start_time"),
+            QStringLiteral("stream=index,codec_type,codec_tag_string,start_time,duration:"
+                           "stream_side_data=side_data_type:packet=stream_index:"
+                           "packet_side_data=side_data_type:format=start_time"),
             QStringLiteral("-of"),
             QStringLiteral("json"),
             QStringLiteral("-i"),
             input};
 }
 
+const ProbedAudio *ProbeReport::stream(std::optional<int> index) const
+{
+    for (const ProbedAudio &probed : audio) {
+        if (!index || probed.index == *index)
+            return &probed;
+    }
+    return nullptr;
+}
+
 namespace {
+
 // The prober writes times as strings, "N/A" where it does not know.
 std::optional<double> TimeOf(const QJsonObject &object, const char *key)
 {
@@ -28,37 +44,54 @@ std::optional<double> TimeOf(const QJsonObject &object, const char *key)
     const double value = object.value(QLatin1String(key)).toString().toDouble(&ok);
     return ok ? std::optional<double>(value) : std::nullopt;
 }
+
+bool HasSideData(const QJsonObject &object, const QStringList &types)
+{
+    const QJsonArray list = object.value(QLatin1String("side_data_list")).toArray();
+    return std::any_of(list.begin(), list.end(), [&types](const QJsonValue &entry) {
+        return types.contains(entry.toObject().value(QLatin1String("side_data_type")).toString());
+    });
+}
+
 } // namespace
 
-std::optional<AudioSpan> AudioSpanFromProbe(const QByteArray &json, std::optional<int> streamIndex)
+std::optional<ProbeReport> ProbeReportFrom(const QByteArray &json)
 {
-    const QJsonObject report = QJsonDocument::fromJson(json).object();
+    const QJsonDocument document = QJsonDocument::fromJson(json);
+    if (!document.isObject())
+        return std::nullopt;
+    const QJsonObject report = document.object();
     const double inputStart =
         TimeOf(report.value(QLatin1String("format")).toObject(), "start_time").value_or(0);
-    const QJsonArray streams = report.value(QLatin1String("streams")).toArray();
-    for (const QJsonValue value : streams) {
+
+    ProbeReport result;
+    for (const QJsonValue value : report.value(QLatin1String("streams")).toArray()) {
         const QJsonObject stream = value.toObject();
         if (stream.value(QLatin1String("codec_type")).toString() != QLatin1String("audio"))
             continue;
-        if (streamIndex && stream.value(QLatin1String("index")).toInt(-1) != *streamIndex)
-            continue;
+        ProbedAudio probed;
+        probed.index = stream.value(QLatin1String("index")).toInt(-1);
+        // Damaged headers can declare no length at all, or 0: neither says how long it is.
         const std::optional<double> duration = TimeOf(stream, "duration");
-        // Damaged headers can declare nothing at all; that says no length.
-        if (!duration || *duration <= 0)
-            return std::nullopt;
-        const double start = TimeOf(stream, "start_time").value_or(inputStart) - inputStart;
-        return AudioSpan{std::max(0.0, start), *duration};
+        if (duration && *duration > 0)
+            probed.span.durationSeconds = duration;
+        probed.span.startSeconds =
+            std::max(0.0, TimeOf(stream, "start_time").value_or(inputStart) - inputStart);
+        // iTunes protection renames the sample entry; common encryption may announce its keys.
+        probed.encrypted =
+            stream.value(QLatin1String("codec_tag_string")).toString() == QLatin1String("drms") ||
+            HasSideData(stream, {QStringLiteral("Encryption initialization data")});
+        result.audio << probed;
     }
-    return std::nullopt;
-}
-
-double ExpectedAudioSeconds(const AudioSpan &span, const std::optional<CutRange> &cut)
-{
-    const double audioEnd = span.startSeconds + span.durationSeconds;
-    if (!cut)
-        return span.durationSeconds;
-    const double end =
-        cut->toEnd() ? std::numeric_limits<double>::infinity() : double(cut->endSeconds);
-    return std::max(0.0, std::min(end, audioEnd) -
-                             std::max(double(cut->startSeconds), span.startSeconds));
+    for (const QJsonValue value : report.value(QLatin1String("packets")).toArray()) {
+        const QJsonObject packet = value.toObject();
+        if (!HasSideData(packet, {QStringLiteral("Encryption info")}))
+            continue;
+        const int index = packet.value(QLatin1String("stream_index")).toInt(-1);
+        for (ProbedAudio &probed : result.audio) {
+            if (probed.index == index)
+                probed.encrypted = true;
+        }
+    }
+    return result;
 }

@@ -1,24 +1,30 @@
 #pragma once
 
-#include "conversion/ConversionCommand.h"
+#include "conversion/ConversionEnd.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QStringList>
 #include <optional>
 
-// Where an input's audio stream lies on its time line, as its container declares it.
-struct AudioSpan
+// What the converter's prober says of the input's audio streams.
+struct ProbedAudio
 {
-    double startSeconds = 0; // from the start of the input
-    double durationSeconds = 0;
+    int index = -1;
+    AudioSpan span;
+    bool encrypted = false; // protected: what decodes from it is noise
 };
 
-// Asks the converter's prober for the input's streams, as JSON on standard output.
+struct ProbeReport
+{
+    QList<ProbedAudio> audio;
+    // The audio stream with that index, or the first one; nullptr when there is none.
+    const ProbedAudio *stream(std::optional<int> index) const;
+};
+
+// Asks the prober for the input's audio streams and their first packets, as JSON on standard
+// output: reading packets decodes nothing, so this stays cheap on any file.
 QStringList ProbeArguments(const QString &input);
 
-// The span of the audio stream with the given index (or of the first audio stream) in the
-// prober's report; empty where the report does not tell its length.
-std::optional<AudioSpan> AudioSpanFromProbe(const QByteArray &json, std::optional<int> streamIndex);
-
-// How many seconds of audio a conversion of that span, whole or cut, should give.
-double ExpectedAudioSeconds(const AudioSpan &span, const std::optional<CutRange> &cut);
+// Reads the prober's report; empty when it is not one.
+std::optional<ProbeReport> ProbeReportFrom(const QByteArray &json);

@@ -46,9 +46,11 @@ ConversionCommand BuildConversionCommand(const QString &program, const QString &
     ConversionCommand command;
     command.program = program;
     // No keyboard: never read standard input. Progress comes as key=value lines on standard
-    // output; the log keeps the stream details and errors without the banner and status lines.
+    // output; the log keeps the stream details and errors without the banner and status lines,
+    // each line tagged with how much it matters and none folded into a repeat count.
     // The file written is a fresh one of ours, so replacing it needs no question.
     command.arguments << QStringLiteral("-nostdin") << QStringLiteral("-hide_banner")
+                      << QStringLiteral("-loglevel") << QStringLiteral("repeat+level+info")
                       << QStringLiteral("-nostats") << QStringLiteral("-progress")
                       << QStringLiteral("pipe:1") << QStringLiteral("-y");
     command.text = program;

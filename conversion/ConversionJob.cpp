@@ -1,6 +1,5 @@
 #include "conversion/ConversionJob.h"
 
-#include "conversion/AudioProbe.h"
 #include "conversion/Mp3Length.h"
 #include "conversion/PartFile.h"
 
@@ -13,7 +12,7 @@
 
 ConversionJob::ConversionJob(DesktopServices &services, Setup setup, QObject *parent)
     : QObject(parent), services(services), job(std::move(setup)),
-      expected(ExpectedSeconds({}, job.cut))
+      log(job.cut.has_value()), expected(ExpectedSeconds({}, job.cut))
 {
 }
 
@@ -51,6 +50,7 @@ QString ConversionJob::start()
     }
     task = started.taskId;
     running = true;
+    startProbe();
     return QString();
 }
 
@@ -59,7 +59,10 @@ void ConversionJob::cancel()
     if (!isRunning() || cancelled)
         return;
     cancelled = true;
-    services.stopProgram(running ? task : probeTask);
+    if (running)
+        services.stopProgram(task);
+    if (probing)
+        services.stopProgram(probeTask);
 }
 
 void ConversionJob::onStandardOutput(const QByteArray &chunk)
@@ -82,12 +85,14 @@ void ConversionJob::onStandardError(const QByteArray &chunk)
         if (line.trimmed().isEmpty())
             return;
         const bool durationWasKnown = log.inputDuration().has_value();
-        log.addLine(line);
+        const bool streamWasKnown = log.convertedStream().has_value();
+        lines << log.addLine(line);
         if (!durationWasKnown && log.inputDuration()) {
-            expected = ExpectedSeconds(log.inputDuration(), job.cut);
+            expected = ExpectedSeconds({0, log.inputDuration()}, job.cut);
             emit durationKnown(true);
         }
-        lines << line;
+        if (!streamWasKnown && log.convertedStream())
+            refuseProtectedAudio();
     });
     if (!lines.isEmpty())
         emit outputLines(lines);
@@ -97,14 +102,10 @@ void ConversionJob::onEnd(const ProcessEnd &end)
 {
     running = false;
     const QString rest = decoder.decode(logLines.takeRest());
-    if (!rest.trimmed().isEmpty()) {
-        log.addLine(rest);
-        emit outputLines({rest});
-    }
+    if (!rest.trimmed().isEmpty())
+        emit outputLines({log.addLine(rest)});
 
     facts.end = end;
-    if (!log.lastProblem().isEmpty())
-        facts.end.lastErrorLine = log.lastProblem();
     facts.cancelled = cancelled;
     facts.cut = job.cut;
     const QFileInfo written(job.tempPath);
@@ -112,36 +113,29 @@ void ConversionJob::onEnd(const ProcessEnd &end)
     // The file decides, not the progress report: reports can stop early or overshoot.
     facts.writtenSeconds = Mp3AudioSeconds(job.tempPath);
     facts.expectedSeconds = expected;
-
-    // The container's length is that of its longest stream; audio that looks short may simply
-    // be shorter than the picture. Only its own declared length can tell.
-    const bool looksShort = !cancelled && !end.crashed && end.exitCode == 0 &&
-                            facts.writtenSeconds && *facts.writtenSeconds > 0 && expected &&
-                            *facts.writtenSeconds < *expected - 1.0;
-    if (looksShort && startProbe())
-        return;
-    finish();
+    if (!probing) // else once the prober has told
+        finish();
 }
 
-bool ConversionJob::startProbe()
+void ConversionJob::startProbe()
 {
     if (job.probe.isEmpty())
-        return false;
+        return;
     QPointer<ConversionJob> self(this);
     ProgramCallbacks callbacks;
     callbacks.onStandardOutput = [self](const QByteArray &chunk) {
-        // A report of streams is small; anything beyond this is not one.
-        if (self && self->probeReport.size() < qsizetype(1) << 20)
-            self->probeReport += chunk;
+        // A report of a few streams and packets is small; anything beyond this is not one.
+        if (self && self->probeOutput.size() < qsizetype(1) << 20)
+            self->probeOutput += chunk;
     };
-    callbacks.onEnd = [self](const ProcessEnd &) {
+    callbacks.onEnd = [self](const ProcessEnd &end) {
         if (self)
-            self->onProbeEnd();
+            self->onProbeEnd(end);
     };
     const StartResult started =
         services.startProgram(job.probe, ProbeArguments(job.input), job.mode, callbacks);
     if (!started.started())
-        return false;
+        return;
     probing = true;
     probeTask = started.taskId;
     // A prober that hangs must not keep the user waiting for the verdict.
@@ -149,17 +143,29 @@ bool ConversionJob::startProbe()
         if (probing)
             services.stopProgram(probeTask);
     });
-    return true;
 }
 
-void ConversionJob::onProbeEnd()
+void ConversionJob::onProbeEnd(const ProcessEnd &end)
 {
     probing = false;
-    facts.cancelled = cancelled;
-    if (const std::optional<AudioSpan> span =
-            AudioSpanFromProbe(probeReport, log.convertedStream()))
-        facts.expectedSeconds = ExpectedAudioSeconds(*span, job.cut);
-    finish();
+    if (!end.crashed && end.exitCode == 0)
+        probed = ProbeReportFrom(probeOutput);
+    probeOutput.clear();
+    refuseProtectedAudio();
+    if (!running)
+        finish();
+}
+
+void ConversionJob::refuseProtectedAudio()
+{
+    // Decided here once both have spoken: the prober, and the converter's choice of stream.
+    if (!running || cancelled || refused || !probed || !log.convertedStream())
+        return;
+    const ProbedAudio *audio = probed->stream(log.convertedStream());
+    if (audio && audio->encrypted) {
+        refused = true;
+        services.stopProgram(task);
+    }
 }
 
 void ConversionJob::finish()
@@ -172,6 +178,16 @@ void ConversionJob::finish()
                           QStringLiteral("Impossibile salvare il file Mp3:\r\n") + job.outputBase +
                               QStringLiteral("\r\n") + reason};
     };
+
+    facts.cancelled = cancelled;
+    const ProbedAudio *audio = probed ? probed->stream(log.convertedStream()) : nullptr;
+    facts.protectedAudio = refused || (audio && audio->encrypted);
+    // The container's length is that of its longest stream; audio that looks short may simply
+    // be shorter than the picture. Only its own declared length can tell.
+    const bool looksShort = facts.writtenSeconds && facts.expectedSeconds &&
+                            *facts.writtenSeconds < *facts.expectedSeconds - 1.0;
+    if (looksShort && audio && audio->span.durationSeconds)
+        facts.expectedSeconds = ExpectedSeconds(audio->span, job.cut);
 
     JobOutcome outcome = ClassifyEnd(facts, log);
     // The converter goes on writing into a file whose folder was removed, and says nothing.

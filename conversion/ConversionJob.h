@@ -1,8 +1,12 @@
 #pragma once
 
+#include "conversion/AudioProbe.h"
 #include "conversion/ConversionCommand.h"
-#include "conversion/ConverterOutput.h"
+#include "conversion/ConversionEnd.h"
+#include "conversion/ConverterLog.h"
+#include "conversion/ProgressReport.h"
 #include "platform/DesktopServices.h"
+#include "platform/LineSplitter.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -58,9 +62,11 @@ private:
     void onStandardOutput(const QByteArray &chunk);
     void onStandardError(const QByteArray &chunk);
     void onEnd(const ProcessEnd &end);
-    // Asks the prober how long the input's own audio is; false when it could not start.
-    bool startProbe();
-    void onProbeEnd();
+    // Asks the prober, alongside the converter, what the input's audio streams are.
+    void startProbe();
+    void onProbeEnd(const ProcessEnd &end);
+    // Stops the converter at once when the audio it converts is encrypted.
+    void refuseProtectedAudio();
     // Judges the end, tells the user, and goes.
     void finish();
     // Gives the finished file its name; false with reason set when that failed.
@@ -81,5 +87,7 @@ private:
     EndFacts facts; // gathered once the converter has ended
     bool probing = false;
     qint64 probeTask = 0;
-    QByteArray probeReport;
+    QByteArray probeOutput;
+    std::optional<ProbeReport> probed;
+    bool refused = false; // stopped for encrypted audio
 };

@@ -216,7 +216,7 @@ void TestConversionEndToEnd::failingReplacementLeavesTheOldMp3()
 
     useFakeConverter("for last; do :; done\n"
                      "printf 'half-written audio' > \"$last\"\n"
-                     "echo 'Error while decoding stream #0:1' >&2\n"
+                     "echo '[error] Error while decoding stream #0:1' >&2\n"
                      "exit 1");
     services->questionAnswers.enqueue(MessageAnswer::Yes);
     QVERIFY(conversions->request({input, {}, {}, {}}));
@@ -231,7 +231,7 @@ void TestConversionEndToEnd::converterKilledBySignalIsACrash()
 {
     const QString input = dir->filePath("clip.flv");
     QVERIFY(MakeClip(input, 1));
-    useFakeConverter("for last; do :; done\nprintf 'x' > \"$last\"\necho 'about to fail' >&2\n"
+    useFakeConverter("for last; do :; done\nprintf 'x' > \"$last\"\necho '[error] about to fail' >&2\n"
                      "kill -SEGV $$");
     QVERIFY(conversions->request({input, {}, {}, {}}));
     waitForMessage();

@@ -21,7 +21,8 @@ QByteArray read(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-const QStringList kControls = {"-nostdin", "-hide_banner", "-nostats", "-progress", "pipe:1", "-y"};
+const QStringList kControls = {"-nostdin", "-hide_banner", "-loglevel", "repeat+level+info",
+                               "-nostats", "-progress",    "pipe:1",    "-y"};
 } // namespace
 
 class TestConversions : public QObject
@@ -423,7 +424,8 @@ void TestConversions::endIsToldTruthfully()
     services->writeError(0, "  Duration: 00:00:10.00, start: 0.000000\n");
     services->writeOutput(0, report);
     write(services->writtenFile(0), written);
-    services->writeError(0, "last words\nsize=     147kB time=00:00:09.37\nConversion failed!\n");
+    services->writeError(0, "[error] last words\n[info] size=     147kB time=00:00:09.37\n"
+                            "[info] Conversion failed!\n");
     services->finish(0, exitCode, crashed, "Conversion failed!");
 
     QCOMPARE(ended.count(), 1);
@@ -461,6 +463,7 @@ void TestConversions::failureLeavesAnExistingMp3Untouched()
     services->questionAnswers.enqueue(MessageAnswer::Yes);
     QVERIFY(request(clip));
     write(services->writtenFile(0), "half-written");
+    services->writeError(0, "[error] Invalid data found when processing input\n");
     services->finish(0, 1, false, "Invalid data found when processing input");
     QCOMPARE(read(output), QByteArray("precious old audio"));
     QVERIFY(partFiles().isEmpty());

@@ -1,7 +1,9 @@
 #include "TestClips.h"
 #include "conversion/AudioProbe.h"
-#include "conversion/ConverterOutput.h"
+#include "conversion/ConversionEnd.h"
+#include "conversion/ConverterLog.h"
 #include "conversion/Mp3Length.h"
+#include "conversion/ProgressReport.h"
 
 #include <QtTest>
 
@@ -18,6 +20,11 @@ private slots:
     void mp3LengthIsReadFromItsFrames();
     void expectedAudioOfASpan_data();
     void expectedAudioOfASpan();
+    void failureQuotesTheConvertersOwnWords_data();
+    void failureQuotesTheConvertersOwnWords();
+    void shownLinesLoseOnlyTheirLevel();
+    void protectedAudioIsFoundInTheProbersReport_data();
+    void protectedAudioIsFoundInTheProbersReport();
 };
 
 void TestConverterOutput::durationFromLogLine_data()
@@ -71,7 +78,7 @@ void TestConverterOutput::expectedSeconds()
     QFETCH(int, end);
     QFETCH(double, expected);
     const std::optional<double> got =
-        ExpectedSeconds(duration < 0 ? std::nullopt : std::optional<double>(duration),
+        ExpectedSeconds({0, duration < 0 ? std::nullopt : std::optional<double>(duration)},
                         isCut ? std::optional<CutRange>(CutRange{start, end}) : std::nullopt);
     if (expected < 0) {
         QVERIFY(!got);
@@ -153,7 +160,170 @@ void TestConverterOutput::expectedAudioOfASpan()
     QFETCH(double, expected);
     const std::optional<CutRange> cut =
         cutStart < 0 ? std::nullopt : std::optional<CutRange>(CutRange{cutStart, cutEnd});
-    QCOMPARE(ExpectedAudioSeconds({start, length}, cut), expected);
+    QCOMPARE(ExpectedSeconds({start, length}, cut), std::optional<double>(expected));
+}
+
+void TestConverterOutput::failureQuotesTheConvertersOwnWords_data()
+{
+    // Lines as ffmpeg 5.1 writes them with -loglevel repeat+level+info, from real runs.
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<double>("written"); // seconds of audio in the file; -1: no file
+    QTest::addColumn<bool>("cut");       // from second 10 to the end
+    QTest::addColumn<QString>("prompt");
+    const QStringList opened = {
+        "[info] Input #0, flv, from '/v/clip.flv':",
+        "[info]   Duration: 00:00:29.00, start: 0.000000, bitrate: 330 kb/s",
+        "[info]   Stream #0:0: Video: h264 (High), yuv420p(progressive), 320x240, 25 fps",
+        "[info]   Stream #0:1: Audio: aac (LC), 44100 Hz, stereo, fltp",
+        "[info] Stream mapping:",
+        "[info]   Stream #0:1 -> #0:0 (aac (native) -> mp3 (libmp3lame))"};
+    const QStringList mp3Listing = {
+        "[info] Output #0, mp3, to '/v/clip.mp3.Ab12Cd.part':",
+        "[info]   Stream #0:0: Audio: mp3, 44100 Hz, stereo, fltp, 128 kb/s",
+        "[info]     Metadata:",
+        "[info]       encoder         : Lavc59.37.100 libmp3lame"};
+    const QString emptyOutput = "[warning] Output file is empty, nothing was encoded (check -ss / "
+                                "-t / -frames parameters if used)";
+    const QString unreadable = "Nessun audio estratto: il video non contiene audio leggibile "
+                               "(file danneggiato o incompleto).";
+
+    QTest::newRow("short: the error, not the metadata written last")
+        << opened + QStringList{"[aac @ 0x55d0c1a2b3c0] [error] channel element 2.9 is not "
+                                "allocated"} + mp3Listing
+        << 0 << 1.0 << false
+        << "Audio più corto del previsto: 1 s su 29 s.\r\nchannel element 2.9 is not allocated";
+    QTest::newRow("short with nothing said: no line at all")
+        << opened + mp3Listing << 0 << 1.0 << false << "Audio più corto del previsto: 1 s su 29 s.";
+    QTest::newRow("status 69, nothing written: no readable audio, the decoder's words")
+        << opened + QStringList{"[error] Error while decoding stream #0:1: Invalid data found "
+                                "when processing input",
+                                "[info] size=       0kB time=00:00:00.00 bitrate=N/A speed=   0x",
+                                emptyOutput, "[info] Conversion failed!"}
+        << 69 << 0.0 << false
+        << unreadable + "\r\nError while decoding stream #0:1: Invalid data found when "
+                        "processing input";
+    QTest::newRow("status 69 in a cut: the chosen range")
+        << opened + QStringList{"[mov,mp4,m4a,3gp,3g2,mj2 @ 0x5581] [error] stream 1, offset "
+                                "0x630fd: partial file",
+                                emptyOutput}
+        << 69 << -1.0 << true
+        << "Nessun audio estratto: nel tratto scelto il video non contiene audio leggibile."
+           "\r\nstream 1, offset 0x630fd: partial file";
+    QTest::newRow("a repeat counter continues the line before")
+        << opened + QStringList{"[flv @ 0x5581] [error] Packet mismatch 17 11 22",
+                                "    Last message repeated 3 times", "[info] Conversion failed!"}
+        << 1 << -1.0 << false
+        << "Conversione non riuscita (codice 1).\r\nPacket mismatch 17 11 22";
+    QTest::newRow("a status line is no reason")
+        << opened + QStringList{"[warning] Guessed Channel Layout for Input Stream #0.1 : mono",
+                                "[flv @ 0x5581] [warning] Stream discovered after head already "
+                                "parsed",
+                                "[info] frame=    1 fps=0.0 q=-0.0 size=N/A time=00:00:00.04"}
+        << 1 << -1.0 << false
+        << "Conversione non riuscita (codice 1).\r\nStream discovered after head already parsed";
+    QTest::newRow("the error a line after a warning")
+        << QStringList{"[info] Input #0, mov,mp4,m4a,3gp,3g2,mj2, from '/v/silent.mp4':",
+                       "[info]   Stream #0:0: Video: h264 (High), yuv420p, 160x120",
+                       "[mov,mp4,m4a,3gp,3g2,mj2 @ 0x5581] [warning] Skipping unhandled "
+                       "metadata com.apple.quicktime.make of type 23",
+                       "[info] Output #0, mp3, to '/v/silent.mp3.Ab12Cd.part':",
+                       "[error] Output file #0 does not contain any stream"}
+        << 1 << -1.0 << false
+        << "Nessun audio estratto: il video non ha una traccia audio.\r\nOutput file #0 does not "
+           "contain any stream";
+    QTest::newRow("the picture's decoder does not speak for the sound")
+        << opened + QStringList{"[aac @ 0x5582] [error] Number of bands (31) exceeds limit (14).",
+                                "[h264 @ 0x5583] [error] no frame!"}
+        << 1 << -1.0 << false
+        << "Conversione non riuscita (codice 1).\r\nNumber of bands (31) exceeds limit (14).";
+    QTest::newRow("cut advice is never quoted for a whole file")
+        << opened + QStringList{emptyOutput} << 0 << 0.0 << false << unreadable;
+    QTest::newRow("in a cut it is, without the advice")
+        << opened + QStringList{emptyOutput} << 0 << 0.0 << true
+        << "Nessun audio estratto: nel tratto scelto il video non contiene audio leggibile."
+           "\r\nOutput file is empty, nothing was encoded";
+    QTest::newRow("fatal counts as an error")
+        << QStringList{"[fatal] /v/clip.avi: Permission denied"} << 1 << -1.0 << false
+        << "Conversione non riuscita (codice 1).\r\n/v/clip.avi: Permission denied";
+    QTest::newRow("a converter that tags nothing is not quoted")
+        << QStringList{"clip.avi: Invalid data found when processing input"} << 1 << -1.0 << false
+        << "Conversione non riuscita (codice 1).";
+}
+
+void TestConverterOutput::failureQuotesTheConvertersOwnWords()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, exitCode);
+    QFETCH(double, written);
+    QFETCH(bool, cut);
+    QFETCH(QString, prompt);
+    ConverterLog log(cut);
+    for (const QString &line : lines)
+        log.addLine(line);
+    EndFacts facts;
+    facts.end = {4242, false, exitCode, "Conversion failed!"};
+    facts.outputWritten = written >= 0;
+    if (written >= 0)
+        facts.writtenSeconds = written;
+    if (cut)
+        facts.cut = CutRange{10, 0};
+    facts.expectedSeconds = ExpectedSeconds({0, log.inputDuration()}, facts.cut);
+    QCOMPARE(ClassifyEnd(facts, log).message, prompt);
+}
+
+void TestConverterOutput::shownLinesLoseOnlyTheirLevel()
+{
+    ConverterLog log;
+    QCOMPARE(log.addLine("[aac @ 0x55d0] [error] channel element 2.9 is not allocated"),
+             "[aac @ 0x55d0] channel element 2.9 is not allocated");
+    QCOMPARE(log.addLine("[info] Input #0, avi, from '/v/[error] a.avi':"),
+             "Input #0, avi, from '/v/[error] a.avi':");
+    QCOMPARE(log.addLine("[info]   Stream #0:1: Audio: aac (LC)"), "  Stream #0:1: Audio: aac (LC)");
+    QCOMPARE(log.inputAudioStreams(), 1);
+}
+
+void TestConverterOutput::protectedAudioIsFoundInTheProbersReport_data()
+{
+    QTest::addColumn<QByteArray>("report");
+    QTest::addColumn<int>("stream"); // converted; -1: not known
+    QTest::addColumn<bool>("encrypted");
+    const QByteArray cenc = R"({"packets": [{"stream_index": 1, "side_data_list": [
+        {"side_data_type": "Encryption info"}, {"side_data_type": "Skip Samples"}]}],
+        "streams": [{"index": 1, "codec_type": "audio", "codec_tag_string": "mp4a"}]})";
+    QTest::newRow("common encryption on the packets") << cenc << 1 << true;
+    QTest::newRow("common encryption, stream not yet known") << cenc << -1 << true;
+    QTest::newRow("iTunes protection")
+        << QByteArray(R"({"streams": [{"index": 1, "codec_type": "audio",
+            "codec_tag_string": "drms"}]})")
+        << 1 << true;
+    QTest::newRow("keys announced on the stream")
+        << QByteArray(R"({"streams": [{"index": 0, "codec_type": "audio", "codec_tag_string":
+            "mp4a", "side_data_list": [{"side_data_type": "Encryption initialization data"}]}]})")
+        << 0 << true;
+    QTest::newRow("only the other track is encrypted")
+        << QByteArray(R"({"packets": [{"stream_index": 2, "side_data_list": [
+            {"side_data_type": "Encryption info"}]}, {"stream_index": 1}],
+            "streams": [{"index": 1, "codec_type": "audio"}, {"index": 2, "codec_type": "audio"}]})")
+        << 1 << false;
+    QTest::newRow("plain audio")
+        << QByteArray(R"({"packets": [{"stream_index": 1, "side_data_list": [
+            {"side_data_type": "Skip Samples"}]}],
+            "streams": [{"index": 1, "codec_type": "audio", "codec_tag_string": "mp4a"}]})")
+        << 1 << false;
+}
+
+void TestConverterOutput::protectedAudioIsFoundInTheProbersReport()
+{
+    QFETCH(QByteArray, report);
+    QFETCH(int, stream);
+    QFETCH(bool, encrypted);
+    const std::optional<ProbeReport> read = ProbeReportFrom(report);
+    QVERIFY(read);
+    const ProbedAudio *audio =
+        read->stream(stream < 0 ? std::nullopt : std::optional<int>(stream));
+    QVERIFY(audio);
+    QCOMPARE(audio->encrypted, encrypted);
 }
 
 QTEST_GUILESS_MAIN(TestConverterOutput)

@@ -90,16 +90,16 @@ void TestFailingConverters::misbehaviour_data()
     QTest::addColumn<bool>("replaced");
     const QString lastArgument = "for last; do :; done\n";
     QTest::newRow("exits 1 with a message")
-        << "echo 'Unknown encoder libmp3lame' >&2\nexit 1" << false
+        << "echo '[error] Unknown encoder libmp3lame' >&2\nexit 1" << false
         << "Conversione non riuscita (codice 1).\r\nUnknown encoder libmp3lame" << false;
     QTest::newRow("dies of a segmentation fault")
-        << lastArgument + "printf 'half' > \"$last\"\necho 'about to fail' >&2\nkill -SEGV $$"
+        << lastArgument + "printf 'half' > \"$last\"\necho '[error] about to fail' >&2\nkill -SEGV $$"
         << false << "Conversione non riuscita (codice crash).\r\nabout to fail" << false;
     QTest::newRow("hangs until stopped")
         << "trap '' TERM INT\nwhile :; do sleep 0.1; done" << true << QString() << false;
     QTest::newRow("writes 20 MB of output")
-        << "yes 'frame=  100 fps=0.0 q=-0.0 size=0kB time=00:00:00.00 bitrate=N/A' | head -c "
-           "20000000 >&2\necho >&2\necho 'Error: out of patience' >&2\nexit 1"
+        << "yes '[info] frame=  100 fps=0.0 q=-0.0 size=0kB time=00:00:00.00 bitrate=N/A' | head -c "
+           "20000000 >&2\necho >&2\necho '[fatal] Error: out of patience' >&2\nexit 1"
         << false << "Conversione non riuscita (codice 1).\r\nError: out of patience" << false;
     QTest::newRow("never reports progress")
         << lastArgument + "sleep 0.2\ncat \"${0%/*}/new.mp3\" > \"$last\"\nexit 0" << false
@@ -111,7 +111,7 @@ void TestFailingConverters::misbehaviour_data()
                           "cat \"${0%/*}/new.mp3\" > \"$last\"\nexit 0"
         << false << "Code : %1 Conversion done! " << true;
     QTest::newRow("exits 0 without writing the output")
-        << "echo 'nothing to do' >&2\nexit 0" << false
+        << "echo '[warning] nothing to do' >&2\nexit 0" << false
         << "Conversione non riuscita (codice 0).\r\nnothing to do" << false;
 }
 

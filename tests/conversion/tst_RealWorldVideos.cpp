@@ -57,6 +57,8 @@ private slots:
     void allTheAudioIsThere();
     void noAudioSaysWhy_data();
     void noAudioSaysWhy();
+    void encryptedAudioIsRefused();
+    void damagedAudioQuotesTheConvertersError();
 
 private:
     // Runs one whole-file request through to its outcome message.
@@ -201,6 +203,47 @@ void TestRealWorldVideos::noAudioSaysWhy()
     QVERIFY(!message.prompt.contains("taglio"));
     QVERIFY(!message.prompt.contains("-ss"));
     QCOMPARE(files(), QStringList{name});
+}
+
+void TestRealWorldVideos::encryptedAudioIsRefused()
+{
+    // Common encryption, as a shop's download carries it; the converter decodes it as noise.
+    const QString input = dir->filePath("bought.mp4");
+    QVERIFY(Ffmpeg(Sound(3) + Picture(3) +
+                   QStringList{"-shortest", "-c:a", "aac", "-encryption_scheme", "cenc-aes-ctr",
+                               "-encryption_key", "00112233445566778899aabbccddeeff",
+                               "-encryption_kid", "ffeeddccbbaa99887766554433221100", input}));
+    const FakeServices::Message &message = convert(input);
+    QCOMPARE(message.prompt, QString("Nessun audio estratto: l'audio di questo video è protetto "
+                                     "(cifrato) e non si può estrarre."));
+    QCOMPARE(message.style, MessageStyle::Critical);
+    QCOMPARE(files(), QStringList{"bought.mp4"});
+}
+
+void TestRealWorldVideos::damagedAudioQuotesTheConvertersError()
+{
+    const QString input = dir->filePath("noisy.mp4");
+    QVERIFY(Ffmpeg(Sound(4) + Picture(4) + QStringList{"-shortest", "-movflags", "+faststart",
+                                                       input}));
+    // Bytes overwritten all through the media data, as a bad copy leaves them.
+    QByteArray bytes = ReadAll(input);
+    const qsizetype media = bytes.indexOf("mdat");
+    QVERIFY(media > 0);
+    for (qsizetype at = media + 2000; at < bytes.size(); at += 97)
+        bytes[at] = char(at * 31);
+    QVERIFY(WriteAll(input, bytes));
+
+    const FakeServices::Message &message = convert(input);
+    QCOMPARE(message.style, MessageStyle::Critical);
+    const QString quoted = message.prompt.section("\r\n", 1);
+    QVERIFY2(!quoted.isEmpty(), qPrintable(message.prompt));
+    // The converter itself calls that line an error.
+    QString tagged;
+    RunToEnd(QUILLON_FFMPEG, {"-nostdin", "-hide_banner", "-loglevel", "repeat+level+info", "-i",
+                              input, "-f", "null", "-"},
+             &tagged);
+    QVERIFY2(tagged.contains("[error] " + quoted), qPrintable(message.prompt));
+    QCOMPARE(files(), QStringList{"noisy.mp4"});
 }
 
 QTEST_GUILESS_MAIN(TestRealWorldVideos)

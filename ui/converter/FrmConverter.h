@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conversion/ConverterOutput.h"
+#include "conversion/ConversionEnd.h"
 
 #include <QPointer>
 #include <QStringList>

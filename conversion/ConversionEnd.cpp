@@ -1,0 +1,100 @@
+#include "conversion/ConversionEnd.h"
+
+#include <QtMath>
+#include <algorithm>
+#include <limits>
+
+std::optional<double> ExpectedSeconds(const AudioSpan &span, const std::optional<CutRange> &cut)
+{
+    constexpr double kOpen = std::numeric_limits<double>::infinity();
+    const double audioEnd = span.durationSeconds ? span.startSeconds + *span.durationSeconds : kOpen;
+    const double cutEnd = cut && !cut->toEnd() ? double(cut->endSeconds) : kOpen;
+    const double from = std::max(cut ? double(cut->startSeconds) : 0.0, span.startSeconds);
+    const double to = std::min(cutEnd, audioEnd);
+    if (to == kOpen)
+        return std::nullopt;
+    return std::max(0.0, to - from);
+}
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// A message, and under it the converter's own words where it said any.
+QString WithQuote(const QString &message, const QString &converterLine)
+{
+    return converterLine.isEmpty() ? message : message + kCrLf + converterLine;
+}
+
+QString Seconds(double seconds)
+{
+    return QString::number(qRound(seconds)) + QStringLiteral(" s");
+}
+
+JobOutcome NoAudio(const QString &why, const QString &converterLine)
+{
+    return {JobEnd::NoAudio, MessageStyle::Critical,
+            WithQuote(QStringLiteral("Nessun audio estratto: ") + why, converterLine)};
+}
+
+// Nothing of the audio could be read: the whole file, the chosen range, or a range past the end.
+JobOutcome NoReadableAudio(const EndFacts &facts, const ConverterLog &log)
+{
+    const std::optional<double> length = log.inputDuration();
+    if (facts.cut && length && facts.cut->startSeconds >= *length)
+        return NoAudio(QStringLiteral("l'inizio del taglio (") + Seconds(facts.cut->startSeconds) +
+                           QStringLiteral(") è oltre la fine del video (") + Seconds(*length) +
+                           QStringLiteral(")."),
+                       log.quotedLine());
+    if (facts.cut)
+        return NoAudio(QStringLiteral("nel tratto scelto il video non contiene audio leggibile."),
+                       log.quotedLine());
+    return NoAudio(
+        QStringLiteral("il video non contiene audio leggibile (file danneggiato o incompleto)."),
+        log.quotedLine());
+}
+
+// The converter's status when most of what it read could not be decoded.
+constexpr int kTooManyErrorsStatus = 69;
+
+} // namespace
+
+JobOutcome ClassifyEnd(const EndFacts &facts, const ConverterLog &log)
+{
+    const ProcessEnd &end = facts.end;
+    const bool audioWritten = facts.writtenSeconds && *facts.writtenSeconds > 0;
+    if (facts.cancelled)
+        return {JobEnd::Cancelled, MessageStyle::Plain, QString()};
+    // Whatever the converter made of encrypted packets is noise, and never the user's MP3.
+    if (facts.protectedAudio)
+        return NoAudio(
+            QStringLiteral("l'audio di questo video è protetto (cifrato) e non si può estrarre."),
+            QString());
+    if (!end.crashed && !log.undecodableLine().isEmpty())
+        return NoAudio(QStringLiteral("la traccia audio è in un formato che ffmpeg non sa decodificare."),
+                       log.undecodableLine());
+    if (!end.crashed && end.exitCode != 0 && log.inputOpened() && log.inputAudioStreams() == 0)
+        return NoAudio(QStringLiteral("il video non ha una traccia audio."), log.quotedLine());
+    if (!end.crashed && end.exitCode == kTooManyErrorsStatus && !audioWritten)
+        return NoReadableAudio(facts, log);
+    if (end.crashed || end.exitCode != 0 || !facts.outputWritten) {
+        const QString code = end.crashed ? QStringLiteral("crash") : QString::number(end.exitCode);
+        return {JobEnd::Failed, MessageStyle::Critical,
+                WithQuote(QStringLiteral("Conversione non riuscita (codice ") + code +
+                              QStringLiteral(")."),
+                          log.quotedLine())};
+    }
+    if (!audioWritten)
+        return NoReadableAudio(facts, log);
+    const double written = *facts.writtenSeconds;
+    const std::optional<double> expected = facts.expectedSeconds;
+    if (expected && written < *expected - 1.0)
+        return {JobEnd::ShortAudio, MessageStyle::Warning,
+                WithQuote(QStringLiteral("Audio più corto del previsto: ") +
+                              QString::number(qRound(written)) + QStringLiteral(" s su ") +
+                              QString::number(qRound(*expected)) + QStringLiteral(" s."),
+                          log.quotedLine())};
+    return {JobEnd::Done, MessageStyle::Plain,
+            QStringLiteral("Code : ") + QString::number(end.taskId) +
+                QStringLiteral(" Conversion done! ")};
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// How much a line of the converter's log matters, as the converter itself tags it.
+enum class LogLevel { Unknown, Panic, Fatal, Error, Warning, Info, Verbose, Debug, Trace };
+
+struct LogLine
+{
+    LogLevel level = LogLevel::Unknown;
+    QString text;        // as the user reads it: without the level tag
+    QString source;      // the part of the converter that speaks ("aac"), if it says
+    QString message;     // the text without that
+    bool tagged = false; // false: it goes on with the line before
+};
+
+// One line as the converter writes it with "-loglevel level": "[error] text" or
+// "[aac @ 0x5f] [error] text". A line without a tag continues the one before, at its level.
+LogLine ParseLogLine(const QString &line, LogLevel previous);
+
+// The input's duration, from the "Duration: 01:02:03.45" line of the converter's log; empty
+// when the line is missing or says N/A.
+std::optional<double> DurationFromLogLine(const QString &line);
+
+// The converter's closing lines ("size=...", "video:...", "Conversion failed!") say that
+// something happened, not what: they never name the problem.
+bool IsConverterSummaryLine(const QString &line);
+
+// What the converter's log says about the input and what went wrong, read line by line as it
+// comes.
+class ConverterLog
+{
+public:
+    // A whole-file conversion never hears of cut options: no line about them is quoted.
+    explicit ConverterLog(bool cut = false) : cut(cut) {}
+
+    // Reads one line as the converter wrote it; returns it as the user reads it.
+    QString addLine(const QString &line);
+
+    std::optional<double> inputDuration() const { return duration; }
+    // The input was opened and its streams listed.
+    bool inputOpened() const { return opened; }
+    int inputAudioStreams() const { return audioStreams; }
+    // The input stream the converter turns into the MP3.
+    std::optional<int> convertedStream() const { return converted; }
+    // The converter's own words when it has no decoder for the audio.
+    QString undecodableLine() const { return undecodable; }
+    // The line to quote under a failure: the converter's last error that names a cause, else
+    // its last warning; empty rather than a line that says nothing.
+    QString quotedLine() const { return lastError.isEmpty() ? lastWarning : lastError; }
+
+private:
+    bool mayBeQuoted(const LogLine &line) const;
+
+    bool cut;
+    LogLevel level = LogLevel::Unknown; // of the line before
+    enum class Section { None, Input, Output };
+    Section section = Section::None;
+    std::optional<double> duration;
+    bool opened = false;
+    int audioStreams = 0;
+    QStringList videoCodecs; // their decoders' complaints are not about the sound
+    std::optional<int> converted;
+    QString undecodable;
+    QString lastError;
+    QString lastWarning;
+};
