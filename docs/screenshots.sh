@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
 # Starts the real program on a virtual display and saves pictures of the main window (short and
-# with the cut panel open) and of the About window into docs/.
+# with the cut panel open) and of the About window into docs/. With "--scale 2" it shows the
+# program as a screen scaled to 200 % does, and saves the main window with the cut panel open.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+scale=1
+if [[ ${1:-} == --scale ]]; then
+    scale=$2
+    shift 2
+fi
+export QT_SCALE_FACTOR=$scale
+# Design pixels to screen pixels.
+px() { awk -v v="$1" -v s="$scale" 'BEGIN { printf "%d", v * s + 0.5 }'; }
 
 if [[ ${1:-} != --inside ]]; then
     scripts/ensure-packages.sh xvfb xauth xdotool x11-utils openbox imagemagick ffmpeg
     [[ -x build/quillon ]] || scripts/build.sh
-    exec xvfb-run -a -s "-screen 0 800x600x24" "$0" --inside
+    exec xvfb-run -a -s "-screen 0 $(px 800)x$(px 600)x24" "$0" --scale "$scale" --inside
 fi
 
 clips=$(mktemp -d)
@@ -50,7 +60,15 @@ main=$(window_named "Quillon  ver")
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$main")"
 # The client area below the menu bar is 163 pixels high in the short window.
-menu=$((HEIGHT - 163))
+menu=$((HEIGHT - $(px 163)))
+
+if [[ $scale != 1 ]]; then
+    xdotool mousemove --window "$main" "$(px 24)" $((menu + $(px 140))) click 1 # chkCut
+    sleep 1
+    shot "$main" "docs/main-tall-${scale}x.png"
+    echo "Saved docs/main-tall-${scale}x.png"
+    exit 0
+fi
 
 shot "$main" docs/main-short.png
 

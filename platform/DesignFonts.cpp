@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QtMath>
 
 namespace {
@@ -43,5 +44,10 @@ QFont DesignFont(const QString &family, double points, bool bold, bool italic)
 
 QFont DefaultDesignFont()
 {
-    return DesignFont(QStringLiteral("MS Sans Serif"), 8.25);
+    const QString designed = QStringLiteral("MS Sans Serif");
+    // Drawn with the unscaled strike, its letters would stand apart at the scaled width.
+    const bool scaled = qGuiApp && !qFuzzyCompare(qGuiApp->devicePixelRatio(), 1.0);
+    if (scaled && !QFontDatabase::isSmoothlyScalable(designed))
+        return DesignFont(QStringLiteral("Tahoma"), 8.25);
+    return DesignFont(designed, 8.25);
 }

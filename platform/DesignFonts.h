@@ -11,5 +11,6 @@ void LoadDesignFonts();
 // because every rectangle of the windows is fixed in pixels too.
 QFont DesignFont(const QString &family, double points, bool bold = false, bool italic = false);
 
-// MS Sans Serif 8.25 pt, the windows' default font.
+// MS Sans Serif 8.25 pt, the windows' default font. On a scaled screen a face drawn only as
+// bitmaps has no glyphs of the size needed, so Tahoma of the same size stands in for it there.
 QFont DefaultDesignFont();

@@ -51,9 +51,13 @@ QLabel *AddPicture(QWidget *parent, const char *name, const QString &resource, c
     picture->setObjectName(QLatin1String(name));
     picture->setGeometry(rect);
     picture->setScaledContents(true);
-    // Decoded straight to the size shown: the full pictures would take megabytes to hold.
+    // Decoded straight to the size shown, in the screen's own pixels: the full pictures would
+    // take megabytes to hold, and a smaller one enlarged on a scaled screen looks soft.
+    const qreal ratio = picture->devicePixelRatioF();
     QImageReader reader(resource);
-    reader.setScaledSize(rect.size());
-    picture->setPixmap(QPixmap::fromImage(reader.read()));
+    reader.setScaledSize(rect.size() * ratio);
+    QPixmap pixmap = QPixmap::fromImage(reader.read());
+    pixmap.setDevicePixelRatio(ratio);
+    picture->setPixmap(pixmap);
     return picture;
 }

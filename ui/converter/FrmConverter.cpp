@@ -67,6 +67,9 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
     txtLog->setMaximumBlockCount(kMaxLogLines);
     txtLog->appendPlainText(ShowableCommand(setup.command.program, setup.command.arguments));
 
+    prgProgress->setAccessibleName(QStringLiteral("Avanzamento della conversione"));
+    txtLog->setAccessibleName(QStringLiteral("Messaggi di ffmpeg"));
+
     cmdCancel = new QPushButton(QStringLiteral("Annulla"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 

@@ -209,6 +209,15 @@ void FrmQuillon::createControls()
     cmdConvertCut =
         addButton("cmdConvertCut", QStringLiteral("Convert"), TwipsRect(4920, 3240, 1095, 375));
 
+    // What a screen reader says: the box and the pickers are named by the labels beside them;
+    // a button of dots, or one whose caption another shares, says what it does.
+    lblOpen->setBuddy(txtInput);
+    Label5->setBuddy(tSTART);
+    Label6->setBuddy(tEND);
+    cmdOpen->setAccessibleName(QStringLiteral("Choose a video"));
+    cmdConvert->setAccessibleName(QStringLiteral("Convert the whole video"));
+    cmdConvertCut->setAccessibleName(QStringLiteral("Convert the chosen range"));
+
     setTabOrder(txtInput, cmdOpen);
     setTabOrder(cmdOpen, chkCut);
     setTabOrder(chkCut, cmdConvert);
