@@ -3,14 +3,30 @@
 #include "platform/QtDesktopServices.h"
 
 #include <QStringList>
+#include <functional>
 
 // The real desktop services, but messages are noted instead of shown (nobody is there to
-// answer them), and a question is answered Yes.
+// answer them), and a question is answered Yes. onProgramEnd runs when a started program has
+// ended, before the program's own end is handled.
 class BenchServices : public QtDesktopServices
 {
 public:
     QStringList messages;
     QStringList outcomes; // the messages that are not questions
+    std::function<void(const QString &program)> onProgramEnd;
+
+    StartResult startProgram(const QString &program, const QStringList &arguments, WindowMode mode,
+                             ProgramCallbacks callbacks) override
+    {
+        if (onProgramEnd) {
+            callbacks.onEnd = [this, program, end = callbacks.onEnd](const ProcessEnd &ended) {
+                onProgramEnd(program);
+                if (end)
+                    end(ended);
+            };
+        }
+        return QtDesktopServices::startProgram(program, arguments, mode, std::move(callbacks));
+    }
 
 protected:
     MessageAnswer showMessage(const QString &prompt, MessageStyle style, const QString &) override

@@ -47,11 +47,13 @@ ConversionCommand BuildConversionCommand(const QString &program, const QString &
     command.program = program;
     // No keyboard: never read standard input. Progress comes as key=value lines on standard
     // output; the log keeps the stream details and errors without the banner and status lines,
-    // each line tagged with how much it matters and none folded into a repeat count.
+    // each line tagged with how much it matters and none folded into a repeat count. The window
+    // shows time to the second: a report once a second is all it can use.
     // The file written is a fresh one of ours, so replacing it needs no question.
     command.arguments << QStringLiteral("-nostdin") << QStringLiteral("-hide_banner")
                       << QStringLiteral("-loglevel") << QStringLiteral("repeat+level+info")
-                      << QStringLiteral("-nostats") << QStringLiteral("-progress")
+                      << QStringLiteral("-nostats") << QStringLiteral("-stats_period")
+                      << QStringLiteral("1") << QStringLiteral("-progress")
                       << QStringLiteral("pipe:1") << QStringLiteral("-y");
     command.text = program;
     if (cut) {

@@ -91,8 +91,12 @@ void ConversionJob::onStandardError(const QByteArray &chunk)
             expected = ExpectedSeconds({0, log.inputDuration()}, job.cut);
             emit durationKnown(true);
         }
-        if (!streamWasKnown && log.convertedStream())
+        if (!streamWasKnown && log.convertedStream()) {
+            // The input's listing is over: a length it did not give will not come.
+            if (!log.inputDuration())
+                emit durationKnown(false);
             refuseProtectedAudio();
+        }
     });
     if (!lines.isEmpty())
         emit outputLines(lines);

@@ -53,6 +53,7 @@ public:
 
 signals:
     void progressChanged(int percent, qint64 elapsedMs, qint64 remainingMs);
+    // Whether the input's length is known, once the converter has said it or shown it has none.
     void durationKnown(bool known);
     void outputLines(const QStringList &lines);
     // Before the user is told; on success the window showing the job closes.

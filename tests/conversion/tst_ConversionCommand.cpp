@@ -89,7 +89,7 @@ void TestConversionCommand::argumentsKeepEachPathWhole()
     const QString output = "/v/a b;$(touch x) 'q'.mp3";
     const QString temp = output + ".a1B2c3.part";
     const QStringList controls = {"-nostdin", "-hide_banner", "-loglevel", "repeat+level+info",
-                                  "-nostats", "-progress",    "pipe:1",    "-y"};
+                                  "-nostats", "-stats_period", "1", "-progress",    "pipe:1",    "-y"};
     const QStringList tail = {
         "-protocol_whitelist", "file", "-i", input, "-ar", "44100", "-ab", "128k", "-ac", "2",
         "-protocol_whitelist", "file", "-f", "mp3", temp};

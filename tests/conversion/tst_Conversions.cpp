@@ -22,7 +22,7 @@ QByteArray read(const QString &path)
 }
 
 const QStringList kControls = {"-nostdin", "-hide_banner", "-loglevel", "repeat+level+info",
-                               "-nostats", "-progress",    "pipe:1",    "-y"};
+                               "-nostats", "-stats_period", "1", "-progress",    "pipe:1",    "-y"};
 } // namespace
 
 class TestConversions : public QObject

@@ -222,11 +222,11 @@ void TestConverterOutput::failureQuotesTheConvertersOwnWords_data()
                                 "[info] frame=    1 fps=0.0 q=-0.0 size=N/A time=00:00:00.04"}
         << 1 << -1.0 << false
         << "Conversione non riuscita (codice 1).\r\nStream discovered after head already parsed";
+    const QString skipping = "[mov,mp4,m4a,3gp,3g2,mj2 @ 0x5581] [warning] Skipping unhandled "
+                             "metadata com.apple.quicktime.make of type 23";
     QTest::newRow("the error a line after a warning")
         << QStringList{"[info] Input #0, mov,mp4,m4a,3gp,3g2,mj2, from '/v/silent.mp4':",
-                       "[info]   Stream #0:0: Video: h264 (High), yuv420p, 160x120",
-                       "[mov,mp4,m4a,3gp,3g2,mj2 @ 0x5581] [warning] Skipping unhandled "
-                       "metadata com.apple.quicktime.make of type 23",
+                       "[info]   Stream #0:0: Video: h264 (High), yuv420p, 160x120", skipping,
                        "[info] Output #0, mp3, to '/v/silent.mp3.Ab12Cd.part':",
                        "[error] Output file #0 does not contain any stream"}
         << 1 << -1.0 << false

@@ -162,9 +162,11 @@ void TestReadability::everyFocusableControlIsNamed()
         if (each->objectName() == window && each->isVisible())
             top = each;
     }
-    QVERIFY(top);
+    if (!top)
+        QFAIL("the window is not open");
     auto *widget = top->findChild<QWidget *>(control);
-    QVERIFY(widget);
+    if (!widget)
+        QFAIL("no such control");
     const auto nameOf = [](QWidget *of) {
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(of);
         return accessible ? accessible->text(QAccessible::Name) : QString();

@@ -56,7 +56,10 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
 
     prgProgress = new QProgressBar(this);
     prgProgress->setObjectName(QStringLiteral("prgProgress"));
-    prgProgress->setRange(0, 0); // busy until the converter has told the input's length
+    // Busy only once the input turns out to have no length. Qt's Fusion style keeps animating
+    // a bar that was busy until its value passes the minimum, repainting it 60 times a second.
+    prgProgress->setRange(0, 100);
+    prgProgress->setValue(0);
     lblTime = new QLabel(this);
     lblTime->setObjectName(QStringLiteral("lblTime"));
 
@@ -85,7 +88,8 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
     layout->addLayout(buttons);
 
     connect(cmdCancel, &QPushButton::clicked, this, &FrmConverter::cmdCancelClick);
-    connect(job, &ConversionJob::durationKnown, this, [this] { prgProgress->setRange(0, 100); });
+    connect(job, &ConversionJob::durationKnown, this,
+            [this](bool known) { prgProgress->setRange(0, known ? 100 : 0); });
     connect(job, &ConversionJob::progressChanged, this, &FrmConverter::showProgress);
     // Lines reach the pane a few times a second at most: each append lays out and repaints.
     logFlush.setSingleShot(true);
@@ -131,7 +135,12 @@ void FrmConverter::showProgress(int newPercent, qint64 elapsedMs, qint64 remaini
     percent = std::max(percent, newPercent);
     if (prgProgress->maximum() != 100)
         prgProgress->setRange(0, 100);
-    prgProgress->setValue(percent); // repaints only when the value changes
+    if (percent != prgProgress->value()) {
+        // The bar repaints itself at once; held back, it is painted together with the time.
+        prgProgress->setUpdatesEnabled(false);
+        prgProgress->setValue(percent);
+        prgProgress->setUpdatesEnabled(true);
+    }
     QString time = QStringLiteral("Tempo trascorso: ") + FormatDuration(elapsedMs);
     if (remainingMs >= 0)
         // Rounded up: "0:00" left while it still runs would be a promise broken.
@@ -146,16 +155,19 @@ void FrmConverter::showEnd(JobEnd kind)
 {
     finished = true;
     logFlush.stop();
-    flushLog(); // the converter's last words before the verdict
-    cmdCancel->setText(QStringLiteral("Chiudi"));
-    switch (kind) {
-    case JobEnd::Done:
+    if (kind == JobEnd::Done) {
         // Closing would delete the window under an open question; it closes once answered.
         if (asking)
             hide();
         else
             close();
         return;
+    }
+    flushLog(); // the converter's last words before the verdict
+    cmdCancel->setText(QStringLiteral("Chiudi"));
+    switch (kind) {
+    case JobEnd::Done:
+        break;
     case JobEnd::Cancelled:
         txtLog->appendPlainText(QStringLiteral("Conversione interrotta."));
         break;
