@@ -110,7 +110,6 @@ void ConversionJob::onEnd(const ProcessEnd &end)
         emit outputLines({log.addLine(rest)});
 
     facts.end = end;
-    facts.cancelled = cancelled;
     facts.cut = job.cut;
     const QFileInfo written(job.tempPath);
     facts.outputWritten = written.isFile() && written.size() > 0;
