@@ -159,12 +159,17 @@ void ConversionJob::onProbeEnd(const ProcessEnd &end)
         finish();
 }
 
+const ProbedAudio *ConversionJob::convertedAudio() const
+{
+    return probed ? probed->stream(log.convertedStream()) : nullptr;
+}
+
 void ConversionJob::refuseProtectedAudio()
 {
     // Decided here once both have spoken: the prober, and the converter's choice of stream.
-    if (!running || cancelled || refused || !probed || !log.convertedStream())
+    if (!running || cancelled || refused || !log.convertedStream())
         return;
-    const ProbedAudio *audio = probed->stream(log.convertedStream());
+    const ProbedAudio *audio = convertedAudio();
     if (audio && audio->encrypted) {
         refused = true;
         services.stopProgram(task);
@@ -183,7 +188,7 @@ void ConversionJob::finish()
     };
 
     facts.cancelled = cancelled;
-    const ProbedAudio *audio = probed ? probed->stream(log.convertedStream()) : nullptr;
+    const ProbedAudio *audio = convertedAudio();
     facts.protectedAudio = refused || (audio && audio->encrypted);
     // The container's length is that of its longest stream; audio that looks short may simply
     // be shorter than the picture. Only its own declared length can tell.

@@ -66,6 +66,9 @@ private:
     // Asks the prober, alongside the converter, what the input's audio streams are.
     void startProbe();
     void onProbeEnd(const ProcessEnd &end);
+    // What the prober said of the stream converted (or of the first audio stream while the
+    // converter has not said which); nullptr when it said nothing of it.
+    const ProbedAudio *convertedAudio() const;
     // Stops the converter at once when the audio it converts is encrypted.
     void refuseProtectedAudio();
     // Judges the end, tells the user, and goes.
