@@ -2,6 +2,7 @@
 
 #include "conversion/ConversionJob.h"
 #include "platform/DesktopServices.h"
+#include "ui/converter/ProgressBar.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -11,8 +12,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
+#include <algorithm>
 
 QString FormatDuration(qint64 ms)
 {
@@ -30,8 +31,10 @@ QString ShowableCommand(const QString &program, const QStringList &arguments)
 {
     QStringList shown{program};
     for (const QString &argument : arguments) {
-        const bool quote = argument.isEmpty() ||
-                           argument.contains(QRegularExpression(QStringLiteral(R"([\s"'])")));
+        const bool quote =
+            argument.isEmpty() || std::any_of(argument.begin(), argument.end(), [](QChar c) {
+                return c.isSpace() || c == QLatin1Char('"') || c == QLatin1Char('\'');
+            });
         shown << (quote ? QLatin1Char('"') + argument + QLatin1Char('"') : argument);
     }
     return shown.join(QLatin1Char(' '));
@@ -54,7 +57,7 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
 
-    prgProgress = new QProgressBar(this);
+    prgProgress = new ProgressBar(this);
     prgProgress->setObjectName(QStringLiteral("prgProgress"));
     // Busy only once the input turns out to have no length. Qt's Fusion style keeps animating
     // a bar that was busy until its value passes the minimum, repainting it 60 times a second.

@@ -3,6 +3,7 @@
 #include "conversion/Conversions.h"
 #include "platform/DesignFonts.h"
 #include "ui/converter/FrmConverter.h"
+#include "ui/converter/ProgressBar.h"
 #include "ui/main/FrmQuillon.h"
 
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QtTest>
 
 class TestFrmConverter : public QObject
@@ -24,6 +26,8 @@ private slots:
     void showsWhatIsConvertedMaximized();
     void progressShowsInBarAndTitle();
     void durationsAreShownAsClockTimes();
+    void barDrawnStepByStepLooksDrawnAtOnce_data();
+    void barDrawnStepByStepLooksDrawnAtOnce();
     void successClosesTheWindow();
     void failureKeepsTheWindowOnTheConverterOutput();
     void cancelAsksFirst();
@@ -119,6 +123,59 @@ void TestFrmConverter::durationsAreShownAsClockTimes()
     // Nearly done, but not done: the time left never reads 0:00 while it runs.
     QVERIFY2(control<QLabel>("lblTime")->text().endsWith("Tempo rimanente: 0:01"),
              qPrintable(control<QLabel>("lblTime")->text()));
+}
+
+void TestFrmConverter::barDrawnStepByStepLooksDrawnAtOnce_data()
+{
+    // Steps: "vN" a value, "wN" a width, "busy" and "known" the range, "grey" another
+    // highlight colour.
+    QTest::addColumn<QStringList>("steps");
+    QStringList everyPercent;
+    for (int percent = 0; percent <= 100; ++percent)
+        everyPercent << QStringLiteral("v%1").arg(percent);
+    QTest::newRow("a percent at a time") << everyPercent;
+    QTest::newRow("long jumps") << QStringList{"v0", "v37", "v62", "v99", "v100"};
+    QTest::newRow("back and forth") << QStringList{"v50", "v20", "v80", "v0", "v9", "v10"};
+    QTest::newRow("resized between values") << QStringList{"v30", "w300", "v60", "w900", "v61"};
+    QTest::newRow("busy, then a length") << QStringList{"v0", "busy", "known", "v5", "v45"};
+    QTest::newRow("another colour") << QStringList{"v10", "grey", "v20"};
+}
+
+void TestFrmConverter::barDrawnStepByStepLooksDrawnAtOnce()
+{
+    QFETCH(QStringList, steps);
+    // The style whose drawing the bar redraws in part.
+    std::unique_ptr<QStyle> fusion(QStyleFactory::create("Fusion"));
+    const auto setUp = [&](ProgressBar &bar, int width) {
+        bar.setStyle(fusion.get());
+        bar.setRange(0, 100);
+        bar.resize(width, 24);
+    };
+    ProgressBar stepped;
+    setUp(stepped, 600);
+    for (const QString &step : steps) {
+        if (step == "busy") {
+            stepped.setRange(0, 0);
+        } else if (step == "known") {
+            stepped.setRange(0, 100);
+        } else if (step == "grey") {
+            QPalette palette = stepped.palette();
+            palette.setColor(QPalette::Highlight, Qt::darkGray);
+            stepped.setPalette(palette);
+        } else if (step.startsWith('w')) {
+            stepped.resize(step.mid(1).toInt(), 24);
+        } else {
+            stepped.setValue(step.mid(1).toInt());
+        }
+        const QImage seen = stepped.grab().toImage();
+
+        ProgressBar atOnce;
+        setUp(atOnce, stepped.width());
+        atOnce.setRange(stepped.minimum(), stepped.maximum());
+        atOnce.setValue(stepped.value());
+        atOnce.setPalette(stepped.palette());
+        QVERIFY2(seen == atOnce.grab().toImage(), qPrintable("after " + step));
+    }
 }
 
 void TestFrmConverter::successClosesTheWindow()
