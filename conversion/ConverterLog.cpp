@@ -1,66 +1,242 @@
 #include "conversion/ConverterLog.h"
 
-#include <QRegularExpression>
+#include <algorithm>
+
+namespace {
+// The log is read with plain scanning: these patterns are few and simple, and a regular
+// expression is compiled on its first use, which cost more than all the lines it read.
+bool IsAsciiSpace(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
+}
+
+bool IsAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool IsHexDigit(QChar c)
+{
+    return IsAsciiDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+bool IsWordChar(QChar c)
+{
+    return IsAsciiDigit(c) || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+}
+
+// Reads a text from its start on; a read that fails leaves nothing behind.
+class Scanner
+{
+public:
+    explicit Scanner(QStringView text, qsizetype at = 0) : text(text), at(at) {}
+
+    qsizetype position() const { return at; }
+    bool atEnd() const { return at >= text.size(); }
+    QChar peek() const { return atEnd() ? QChar() : text[at]; }
+
+    template <typename Pass> qsizetype skip(Pass pass)
+    {
+        const qsizetype from = at;
+        while (!atEnd() && pass(text[at]))
+            ++at;
+        return at - from;
+    }
+    bool take(QStringView expected)
+    {
+        if (!text.mid(at).startsWith(expected))
+            return false;
+        at += expected.size();
+        return true;
+    }
+    // Letters, digits and underscores; empty when there are none.
+    QStringView word()
+    {
+        const qsizetype from = at;
+        return text.mid(from, skip(IsWordChar));
+    }
+    // Exactly two digits; their value.
+    std::optional<int> twoDigits()
+    {
+        if (at + 2 > text.size() || !IsAsciiDigit(text[at]) || !IsAsciiDigit(text[at + 1]))
+            return std::nullopt;
+        at += 2;
+        return int(text[at - 2].unicode() - u'0') * 10 + int(text[at - 1].unicode() - u'0');
+    }
+    // One or more digits; their value.
+    std::optional<qint64> number()
+    {
+        const qsizetype from = at;
+        if (skip(IsAsciiDigit) == 0)
+            return std::nullopt;
+        return text.mid(from, at - from).toLongLong();
+    }
+
+private:
+    QStringView text;
+    qsizetype at;
+};
+
+// "#N:M", the converter's name for a stream; M.
+std::optional<qint64> StreamNumber(Scanner &scan)
+{
+    if (!scan.take(u"#") || !scan.number() || !scan.take(u":"))
+        return std::nullopt;
+    return scan.number();
+}
+
+// "[name @ 0x5f] ": the part of the converter that speaks; its name.
+std::optional<QStringView> Context(QStringView line, qsizetype &at)
+{
+    if (at >= line.size() || line[at] != u'[')
+        return std::nullopt;
+    const qsizetype close = line.indexOf(u']', at + 1);
+    if (close < 0 || line.mid(at + 1, close - at - 1).contains(u'[') || close + 1 >= line.size() ||
+        line[close + 1] != u' ')
+        return std::nullopt;
+    const QStringView inside = line.mid(at + 1, close - at - 1);
+    const qsizetype address = inside.lastIndexOf(u" @ 0x");
+    if (address < 0)
+        return std::nullopt;
+    const QStringView hex = inside.mid(address + 5);
+    if (hex.isEmpty() || !std::all_of(hex.begin(), hex.end(), IsHexDigit))
+        return std::nullopt;
+    at = close + 2;
+    return inside.left(address);
+}
+
+// "  Stream #0:1 -> #0:0 (aac (native) -> mp3 (libmp3lame))": the input stream that becomes
+// the output's only one.
+std::optional<int> MappedStream(const QString &text)
+{
+    Scanner scan(text);
+    if (scan.skip(IsAsciiSpace) == 0 || !scan.take(u"Stream "))
+        return std::nullopt;
+    const std::optional<qint64> from = StreamNumber(scan);
+    if (!from || !scan.take(u" -> #0:0") || IsWordChar(scan.peek()))
+        return std::nullopt;
+    return int(*from);
+}
+
+// "Input #0, " and the like: the head of a section of the listing.
+bool IsHead(const QString &text, QStringView name)
+{
+    Scanner scan(text);
+    return scan.take(name) && scan.number() && scan.take(u", ");
+}
+
+// Names -ss, -t, -to or -frames, as an option on its own.
+bool NamesCutOption(const QString &message)
+{
+    for (qsizetype dash = message.indexOf(u'-'); dash >= 0;
+         dash = message.indexOf(u'-', dash + 1)) {
+        if (dash > 0 && !IsAsciiSpace(message[dash - 1]) && message[dash - 1] != u'(')
+            continue;
+        Scanner scan(message, dash + 1);
+        const QStringView option = scan.word();
+        if (option == u"ss" || option == u"t" || option == u"to" || option == u"frames")
+            return true;
+    }
+    return false;
+}
+
+// Its advice at the end, "(check -ss / -t / -frames parameters if used)", names options the
+// user never typed: the cut panel set them.
+QString WithoutOptionHint(const QString &message)
+{
+    const QStringView hint = u"(check -ss ";
+    for (qsizetype open = message.indexOf(hint); open >= 0;
+         open = message.indexOf(hint, open + 1)) {
+        const qsizetype close = message.indexOf(u')', open + hint.size());
+        if (close < 0 || !std::all_of(message.begin() + close + 1, message.end(), IsAsciiSpace))
+            continue;
+        qsizetype from = open;
+        while (from > 0 && IsAsciiSpace(message[from - 1]))
+            --from;
+        return message.left(from);
+    }
+    return message;
+}
+} // namespace
 
 LogLine ParseLogLine(const QString &line, LogLevel previous)
 {
     // Up to two "[name @ 0x...] " contexts, the inner one last, then the level; the text
     // follows after one space.
-    static const QRegularExpression tagged(QStringLiteral(
-        R"(^((?:\[([^\[\]]*) @ 0x[0-9a-fA-F]+\] ){0,2})\[(panic|fatal|error|warning|info|verbose|debug|trace)\] ?)"));
-    static const QStringList names = {QStringLiteral("panic"),   QStringLiteral("fatal"),
-                                      QStringLiteral("error"),   QStringLiteral("warning"),
-                                      QStringLiteral("info"),    QStringLiteral("verbose"),
-                                      QStringLiteral("debug"),   QStringLiteral("trace")};
-    const QRegularExpressionMatch match = tagged.match(line);
-    if (!match.hasMatch())
+    static const QStringList names = {QStringLiteral("panic"), QStringLiteral("fatal"),
+                                      QStringLiteral("error"), QStringLiteral("warning"),
+                                      QStringLiteral("info"),  QStringLiteral("verbose"),
+                                      QStringLiteral("debug"), QStringLiteral("trace")};
+    qsizetype at = 0;
+    QStringView source;
+    for (int contexts = 0; contexts < 2; ++contexts) {
+        const std::optional<QStringView> name = Context(line, at);
+        if (!name)
+            break;
+        source = *name;
+    }
+    const qsizetype contextsEnd = at;
+    const qsizetype close = at < line.size() && line[at] == u'[' ? line.indexOf(u']', at + 1) : -1;
+    const qsizetype index = close < 0 ? -1 : names.indexOf(line.mid(at + 1, close - at - 1));
+    if (index < 0)
         return {previous, line, QString(), line, false};
-    const auto level = static_cast<LogLevel>(int(LogLevel::Panic) + names.indexOf(match.captured(3)));
-    const QString message = line.mid(match.capturedEnd(0));
-    return {level, match.captured(1) + message, match.captured(2), message, true};
+    at = close + 1;
+    if (at < line.size() && line[at] == u' ')
+        ++at;
+    const auto level = static_cast<LogLevel>(int(LogLevel::Panic) + int(index));
+    const QString message = line.mid(at);
+    return {level, line.left(contextsEnd) + message, source.toString(), message, true};
 }
 
 std::optional<double> DurationFromLogLine(const QString &line)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^\s*Duration:\s*(\d+):(\d{2}):(\d{2}(?:\.\d+)?))"));
-    const QRegularExpressionMatch match = pattern.match(line);
-    if (!match.hasMatch())
+    // "  Duration: 00:10:00.00, start: ..."
+    Scanner scan(line);
+    scan.skip(IsAsciiSpace);
+    if (!scan.take(u"Duration:"))
         return std::nullopt;
-    return match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60 +
-           match.captured(3).toDouble();
+    scan.skip(IsAsciiSpace);
+    const std::optional<qint64> hours = scan.number();
+    if (!hours || !scan.take(u":"))
+        return std::nullopt;
+    const std::optional<int> minutes = scan.twoDigits();
+    if (!minutes || !scan.take(u":"))
+        return std::nullopt;
+    const qsizetype secondsAt = scan.position();
+    if (!scan.twoDigits())
+        return std::nullopt;
+    qsizetype secondsEnd = scan.position();
+    if (scan.take(u".") && scan.skip(IsAsciiDigit) > 0)
+        secondsEnd = scan.position();
+    const double seconds = QStringView(line).mid(secondsAt, secondsEnd - secondsAt).toDouble();
+    return double(*hours) * 3600 + *minutes * 60 + seconds;
 }
 
 bool IsConverterSummaryLine(const QString &line)
 {
-    static const QRegularExpression summary(
-        QStringLiteral(R"(^\s*(size=|video:\s*\d|Conversion failed!|Exiting normally))"));
-    return summary.match(line).hasMatch();
+    Scanner scan(line);
+    scan.skip(IsAsciiSpace);
+    if (scan.take(u"size=") || scan.take(u"Conversion failed!") || scan.take(u"Exiting normally"))
+        return true;
+    if (!scan.take(u"video:"))
+        return false;
+    scan.skip(IsAsciiSpace);
+    return IsAsciiDigit(scan.peek());
 }
 
 bool ConverterLog::mayBeQuoted(const LogLine &line) const
 {
-    // Notes on what the converter assumed, not on what went wrong.
-    static const QRegularExpression assumption(QStringLiteral(R"(^Guessed Channel Layout)"));
-    static const QRegularExpression cutOption(QStringLiteral(R"((^|[\s(])-(ss|t|to|frames)\b)"));
     const QString &message = line.message;
-    if (IsConverterSummaryLine(message) || assumption.match(message).hasMatch())
+    // Notes on what the converter assumed, not on what went wrong.
+    if (IsConverterSummaryLine(message) || message.startsWith(u"Guessed Channel Layout"))
         return false;
-    if (!cut && cutOption.match(message).hasMatch())
+    if (!cut && NamesCutOption(message))
         return false;
     return !videoCodecs.contains(line.source);
 }
 
 QString ConverterLog::addLine(const QString &line)
 {
-    static const QRegularExpression inputHead(QStringLiteral(R"(^Input #\d+, )"));
-    static const QRegularExpression outputHead(QStringLiteral(R"(^Output #\d+, )"));
-    static const QRegularExpression stream(
-        QStringLiteral(R"(^\s+Stream #\d+:\d+\S*: (\w+): (\w+))"));
-    static const QRegularExpression mapping(QStringLiteral(R"(^\s+Stream #\d+:(\d+) -> #0:0\b)"));
-    static const QRegularExpression noDecoder(
-        QStringLiteral(R"((Decoder \(codec .*\) not found|no decoder found for))"));
-
     const LogLine parsed = ParseLogLine(line, level);
     level = parsed.level;
     const QString &text = parsed.text;
@@ -69,31 +245,40 @@ QString ConverterLog::addLine(const QString &line)
         return text;
     if (!duration)
         duration = DurationFromLogLine(text);
-    if (inputHead.match(text).hasMatch()) {
+    if (IsHead(text, u"Input #")) {
         section = Section::Input;
         opened = true;
-    } else if (outputHead.match(text).hasMatch() ||
-               text.startsWith(QLatin1String("Stream mapping:"))) {
+    } else if (IsHead(text, u"Output #") || text.startsWith(u"Stream mapping:")) {
         section = Section::Output;
     }
     if (section == Section::Input) {
-        const QRegularExpressionMatch found = stream.match(text);
-        if (found.hasMatch() && found.captured(1) == QLatin1String("Audio"))
-            ++audioStreams;
-        if (found.hasMatch() && found.captured(1) == QLatin1String("Video"))
-            videoCodecs << found.captured(2);
+        // "  Stream #0:1[0x2](und): Audio: aac (LC) ..."
+        Scanner scan(text);
+        if (scan.skip(IsAsciiSpace) > 0 && scan.take(u"Stream ") && StreamNumber(scan) &&
+            scan.skip([](QChar c) { return !IsAsciiSpace(c); }) > 0 &&
+            text[scan.position() - 1] == u':' && scan.take(u" ")) {
+            const QStringView kind = scan.word();
+            const bool more = scan.take(u": ");
+            const QStringView codec = scan.word();
+            if (!kind.isEmpty() && more && !codec.isEmpty()) {
+                if (kind == u"Audio")
+                    ++audioStreams;
+                if (kind == u"Video")
+                    videoCodecs << codec.toString();
+            }
+        }
     }
-    if (const QRegularExpressionMatch found = mapping.match(text); found.hasMatch())
-        converted = found.captured(1).toInt();
-    if (noDecoder.match(text).hasMatch())
+    if (const std::optional<int> from = MappedStream(text))
+        converted = from;
+    if (const qsizetype decoder = text.indexOf(u"Decoder (codec ");
+        (decoder >= 0 && text.indexOf(u") not found", decoder + 15) >= 0) ||
+        text.contains(u"no decoder found for"))
         undecodable = trimmed;
 
-    // Its advice names options the user never typed: the cut panel set them.
-    static const QRegularExpression optionHint(QStringLiteral(R"(\s*\(check -ss [^)]*\)\s*$)"));
-    const bool error = level == LogLevel::Panic || level == LogLevel::Fatal ||
-                       level == LogLevel::Error;
+    const bool error =
+        level == LogLevel::Panic || level == LogLevel::Fatal || level == LogLevel::Error;
     // A line without a tag only goes on with the one before, which already spoke.
     if ((error || level == LogLevel::Warning) && parsed.tagged && mayBeQuoted(parsed))
-        (error ? lastError : lastWarning) = parsed.message.trimmed().remove(optionHint);
+        (error ? lastError : lastWarning) = WithoutOptionHint(parsed.message.trimmed());
     return text;
 }

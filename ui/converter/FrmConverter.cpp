@@ -71,7 +71,6 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
     txtLog->setReadOnly(true);
     txtLog->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     txtLog->setMaximumBlockCount(kMaxLogLines);
-    txtLog->appendPlainText(ShowableCommand(setup.command.program, setup.command.arguments));
 
     prgProgress->setAccessibleName(QStringLiteral("Avanzamento della conversione"));
     txtLog->setAccessibleName(QStringLiteral("Messaggi di ffmpeg"));
@@ -113,6 +112,8 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
     } else {
         show();
     }
+    // Laid out once, at the width it is shown at.
+    txtLog->appendPlainText(ShowableCommand(setup.command.program, setup.command.arguments));
 }
 
 void FrmConverter::flushLog()
