@@ -23,6 +23,8 @@ private slots:
     void failureQuotesTheConvertersOwnWords_data();
     void failureQuotesTheConvertersOwnWords();
     void shownLinesLoseOnlyTheirLevel();
+    void oddLinesAreReadAsTheConverterMeantThem_data();
+    void oddLinesAreReadAsTheConverterMeantThem();
     void protectedAudioIsFoundInTheProbersReport_data();
     void protectedAudioIsFoundInTheProbersReport();
 };
@@ -36,6 +38,8 @@ void TestConverterOutput::durationFromLogLine_data()
     QTest::newRow("hours and fractions") << "  Duration: 01:02:03.45, start: 0" << 3723.45;
     QTest::newRow("not available") << "  Duration: N/A, bitrate: N/A" << -1.0;
     QTest::newRow("other line") << "Stream #0:1: Audio: mp3, 44100 Hz" << -1.0;
+    QTest::newRow("whole seconds") << "  Duration: 00:01:02, start: 0" << 62.0;
+    QTest::newRow("minutes in three digits") << "  Duration: 00:100:00.00, start: 0" << -1.0;
     QTest::newRow("a file name that says Duration")
         << "Input #0, avi, from '/v/Duration: 00:00:05.00.avi':" << -1.0;
 }
@@ -121,8 +125,9 @@ void TestConverterOutput::mp3LengthIsReadFromItsFrames()
                                        "sine=duration=3.3", "-ar", "44100", "-ab", "128k", mp3}),
              0);
     QString probed;
-    QCOMPARE(RunToEnd(FfprobePath(), {"-v", "error", "-show_entries", "format=duration", "-of",
-                                      "default=nw=1:nk=1", mp3},
+    QCOMPARE(RunToEnd(FfprobePath(),
+                      {"-v", "error", "-show_entries", "format=duration", "-of",
+                       "default=nw=1:nk=1", mp3},
                       &probed),
              0);
     const std::optional<double> seconds = Mp3AudioSeconds(mp3);
@@ -181,16 +186,17 @@ void TestConverterOutput::failureQuotesTheConvertersOwnWords_data()
     const QStringList mp3Listing = {
         "[info] Output #0, mp3, to '/v/clip.mp3.Ab12Cd.part':",
         "[info]   Stream #0:0: Audio: mp3, 44100 Hz, stereo, fltp, 128 kb/s",
-        "[info]     Metadata:",
-        "[info]       encoder         : Lavc59.37.100 libmp3lame"};
+        "[info]     Metadata:", "[info]       encoder         : Lavc59.37.100 libmp3lame"};
     const QString emptyOutput = "[warning] Output file is empty, nothing was encoded (check -ss / "
                                 "-t / -frames parameters if used)";
     const QString unreadable = "Nessun audio estratto: il video non contiene audio leggibile "
                                "(file danneggiato o incompleto).";
 
     QTest::newRow("short: the error, not the metadata written last")
-        << opened + QStringList{"[aac @ 0x55d0c1a2b3c0] [error] channel element 2.9 is not "
-                                "allocated"} + mp3Listing
+        << opened +
+               QStringList{"[aac @ 0x55d0c1a2b3c0] [error] channel element 2.9 is not "
+                           "allocated"} +
+               mp3Listing
         << 0 << 1.0 << false
         << "Audio più corto del previsto: 1 s su 29 s.\r\nchannel element 2.9 is not allocated";
     QTest::newRow("short with nothing said: no line at all")
@@ -213,8 +219,7 @@ void TestConverterOutput::failureQuotesTheConvertersOwnWords_data()
     QTest::newRow("a repeat counter continues the line before")
         << opened + QStringList{"[flv @ 0x5581] [error] Packet mismatch 17 11 22",
                                 "    Last message repeated 3 times", "[info] Conversion failed!"}
-        << 1 << -1.0 << false
-        << "Conversione non riuscita (codice 1).\r\nPacket mismatch 17 11 22";
+        << 1 << -1.0 << false << "Conversione non riuscita (codice 1).\r\nPacket mismatch 17 11 22";
     QTest::newRow("a status line is no reason")
         << opened + QStringList{"[warning] Guessed Channel Layout for Input Stream #0.1 : mono",
                                 "[flv @ 0x5581] [warning] Stream discovered after head already "
@@ -279,8 +284,71 @@ void TestConverterOutput::shownLinesLoseOnlyTheirLevel()
              "[aac @ 0x55d0] channel element 2.9 is not allocated");
     QCOMPARE(log.addLine("[info] Input #0, avi, from '/v/[error] a.avi':"),
              "Input #0, avi, from '/v/[error] a.avi':");
-    QCOMPARE(log.addLine("[info]   Stream #0:1: Audio: aac (LC)"), "  Stream #0:1: Audio: aac (LC)");
+    QCOMPARE(log.addLine("[info]   Stream #0:1: Audio: aac (LC)"),
+             "  Stream #0:1: Audio: aac (LC)");
     QCOMPARE(log.inputAudioStreams(), 1);
+}
+
+void TestConverterOutput::oddLinesAreReadAsTheConverterMeantThem_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("cut");
+    QTest::addColumn<int>("audioStreams");
+    QTest::addColumn<int>("converted"); // -1: none named
+    QTest::addColumn<QString>("quoted");
+    const QString input = "[info] Input #0, matroska,webm, from '/v/a.mkv':";
+    QTest::newRow("streams with an id and a language")
+        << QStringList{input,
+                       "[info]   Stream #0:0[0x1](eng): Video: h264 (High), yuv420p",
+                       "[info]   Stream #0:1[0x2](ita): Audio: aac (LC), 48000 Hz",
+                       "[info]   Stream #0:2(eng): Subtitle: subrip",
+                       "[info]   Stream #0:3: Data: none",
+                       "[info] Stream mapping:",
+                       "[info]   Stream #0:1 -> #0:0 (aac (native) -> mp3)"}
+        << false << 1 << 1 << QString();
+    QTest::newRow("a stream number in two digits")
+        << QStringList{input, "[info]   Stream #0:12: Audio: opus, 48000 Hz",
+                       "[info]   Stream #0:12 -> #0:0 (opus (native) -> mp3 (libmp3lame))"}
+        << false << 1 << 12 << QString();
+    QTest::newRow("an output stream that is not the first")
+        << QStringList{input, "[info]   Stream #0:1 -> #0:01 (aac (native) -> mp3 (libmp3lame))"}
+        << false << 0 << -1 << QString();
+    QTest::newRow("two contexts, the inner one speaks")
+        << QStringList{input, "[info]   Stream #0:0: Video: h264 (High), yuv420p",
+                       "[mov,mp4 @ 0x55aa] [aac @ 0x55bb] [error] channel element 1.0 is not "
+                       "allocated",
+                       "[mov,mp4 @ 0x55aa] [h264 @ 0x55cc] [error] no frame!"}
+        << false << 0 << -1 << "channel element 1.0 is not allocated";
+    QTest::newRow("a context whose name holds an at sign")
+        << QStringList{"[in @ out @ 0x5f] [warning] odd but tagged"} << false << 0 << -1
+        << "odd but tagged";
+    QTest::newRow("a bracket that is no context goes on with the line before")
+        << QStringList{"[warning] first", "[x @ 0xZZ] [error] second"} << false << 0 << -1
+        << "first";
+    QTest::newRow("an option like a cut option is not one")
+        << QStringList{"[warning] -tune zerolatency ignored for audio"} << false << 0 << -1
+        << "-tune zerolatency ignored for audio";
+    QTest::newRow("a cut option in brackets is one")
+        << QStringList{"[warning] first", "[warning] value (-to 5) out of range"} << false << 0
+        << -1 << "first";
+    QTest::newRow("only the advice at the very end goes")
+        << QStringList{"[error] a (check -ss 1) b (check -ss / -t / -frames parameters if used)"}
+        << true << 0 << -1 << "a (check -ss 1) b";
+}
+
+void TestConverterOutput::oddLinesAreReadAsTheConverterMeantThem()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, cut);
+    QFETCH(int, audioStreams);
+    QFETCH(int, converted);
+    QFETCH(QString, quoted);
+    ConverterLog log(cut);
+    for (const QString &line : lines)
+        log.addLine(line);
+    QCOMPARE(log.inputAudioStreams(), audioStreams);
+    QCOMPARE(log.convertedStream().value_or(-1), converted);
+    QCOMPARE(log.quotedLine(), quoted);
 }
 
 void TestConverterOutput::protectedAudioIsFoundInTheProbersReport_data()
@@ -306,11 +374,11 @@ void TestConverterOutput::protectedAudioIsFoundInTheProbersReport_data()
             {"side_data_type": "Encryption info"}]}, {"stream_index": 1}],
             "streams": [{"index": 1, "codec_type": "audio"}, {"index": 2, "codec_type": "audio"}]})")
         << 1 << false;
-    QTest::newRow("plain audio")
-        << QByteArray(R"({"packets": [{"stream_index": 1, "side_data_list": [
+    QTest::newRow("plain audio") << QByteArray(
+                                        R"({"packets": [{"stream_index": 1, "side_data_list": [
             {"side_data_type": "Skip Samples"}]}],
             "streams": [{"index": 1, "codec_type": "audio", "codec_tag_string": "mp4a"}]})")
-        << 1 << false;
+                                 << 1 << false;
 }
 
 void TestConverterOutput::protectedAudioIsFoundInTheProbersReport()
@@ -320,8 +388,7 @@ void TestConverterOutput::protectedAudioIsFoundInTheProbersReport()
     QFETCH(bool, encrypted);
     const std::optional<ProbeReport> read = ProbeReportFrom(report);
     QVERIFY(read);
-    const ProbedAudio *audio =
-        read->stream(stream < 0 ? std::nullopt : std::optional<int>(stream));
+    const ProbedAudio *audio = read->stream(stream < 0 ? std::nullopt : std::optional<int>(stream));
     QVERIFY(audio);
     QCOMPARE(audio->encrypted, encrypted);
 }
