@@ -20,15 +20,28 @@ bool DifferInValueAlone(const QStyleOptionProgressBar &a, const QStyleOptionProg
 }
 } // namespace
 
-QRegion ProgressBar::changedPart(const QStyleOptionProgressBar &before,
-                                 const QStyleOptionProgressBar &now) const
+ProgressBar::ProgressBar(QWidget *parent) : QProgressBar(parent)
+{
+    // Qt skips the repaint of a value it believes painted already, and it only knows of
+    // its own paints.
+    connect(this, &QProgressBar::valueChanged, this, qOverload<>(&QWidget::update));
+}
+
+bool ProgressBar::drawnInParts(const QStyleOptionProgressBar &option) const
 {
     // Only Fusion's drawing is known to keep every pixel away from the chunk's end and the
-    // centred text; a busy bar moves all over.
-    const bool plain = (now.state & QStyle::State_Horizontal) && !now.invertedAppearance &&
-                       now.direction == Qt::LeftToRight && now.maximum > now.minimum;
-    if (!plain || style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0)
-        return rect();
+    // centred text, and to be its groove, chunk and text drawn in that order. A busy bar
+    // moves all over; a piece must start on a whole device pixel to be drawn as the whole.
+    const qreal ratio = devicePixelRatioF();
+    return (option.state & QStyle::State_Horizontal) && !option.invertedAppearance &&
+           option.direction == Qt::LeftToRight && option.maximum > option.minimum &&
+           ratio == std::floor(ratio) &&
+           style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0;
+}
+
+QRegion ProgressBar::endBand(const QStyleOptionProgressBar &before,
+                             const QStyleOptionProgressBar &now) const
+{
     const QRect contents = style()->subElementRect(QStyle::SE_ProgressBarContents, &now, this);
     const auto edge = [&](int value) {
         const qint64 done =
@@ -37,24 +50,33 @@ QRegion ProgressBar::changedPart(const QStyleOptionProgressBar &before,
     };
     const int from = std::min(edge(before.progress), edge(now.progress));
     const int to = std::max(edge(before.progress), edge(now.progress));
-    QRegion part(QRect(from - kEdgeMargin, 0, to - from + 2 * kEdgeMargin, height()));
-    if (now.textVisible || before.textVisible) {
-        const int textWidth = std::max(now.fontMetrics.horizontalAdvance(now.text),
-                                       now.fontMetrics.horizontalAdvance(before.text)) +
-                              2 * kEdgeMargin;
-        part += QRect((width() - textWidth) / 2, 0, textWidth, height());
-    }
-    return part & rect();
+    return QRegion(QRect(from - kEdgeMargin, 0, to - from + 2 * kEdgeMargin, height())) & rect();
 }
 
-void ProgressBar::drawPart(const QStyleOptionProgressBar &option, const QRect &part)
+QRegion ProgressBar::textBand(const QStyleOptionProgressBar &before,
+                              const QStyleOptionProgressBar &now) const
+{
+    if (!now.textVisible)
+        return {};
+    const int width = std::max(now.fontMetrics.horizontalAdvance(now.text),
+                               now.fontMetrics.horizontalAdvance(before.text)) +
+                      2 * kEdgeMargin;
+    return QRegion(QRect((this->width() - width) / 2, 0, width, height())) & rect();
+}
+
+void ProgressBar::drawLayer(QImage &into, Layer layer, const QStyleOptionProgressBar &option,
+                            const QRect &part)
 {
     // The style sets clips of its own, which would undo one set here; drawn on a piece of
     // the part's size, it cannot touch anything else.
-    const qreal ratio = drawn.devicePixelRatio();
-    QImage piece((QSizeF(part.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    const qreal ratio = into.devicePixelRatio();
+    const QRect pixels(part.topLeft() * ratio, part.size() * ratio);
+    QImage piece = layer == Layer::Track
+                       ? QImage(pixels.size(), QImage::Format_ARGB32_Premultiplied)
+                       : track.copy(pixels);
     piece.setDevicePixelRatio(ratio);
-    piece.fill(Qt::transparent);
+    if (layer == Layer::Track)
+        piece.fill(Qt::transparent);
     {
         QPainter painter(&piece);
         // What a painter on the widget itself would start with.
@@ -63,9 +85,20 @@ void ProgressBar::drawPart(const QStyleOptionProgressBar &option, const QRect &p
         painter.setBackground(palette().brush(backgroundRole()));
         painter.setLayoutDirection(layoutDirection());
         painter.translate(-part.topLeft());
-        style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);
+        // As Qt's common style draws a whole bar, a layer at a time.
+        QStyleOptionProgressBar sub = option;
+        const auto draw = [&](QStyle::SubElement where, QStyle::ControlElement what) {
+            sub.rect = style()->subElementRect(where, &option, this);
+            style()->drawControl(what, &sub, &painter, this);
+        };
+        if (layer == Layer::Track) {
+            draw(QStyle::SE_ProgressBarGroove, QStyle::CE_ProgressBarGroove);
+            draw(QStyle::SE_ProgressBarContents, QStyle::CE_ProgressBarContents);
+        } else if (option.textVisible) {
+            draw(QStyle::SE_ProgressBarLabel, QStyle::CE_ProgressBarLabel);
+        }
     }
-    QPainter painter(&drawn);
+    QPainter painter(&into);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(part.topLeft(), piece);
 }
@@ -74,20 +107,28 @@ void ProgressBar::paintEvent(QPaintEvent *event)
 {
     QStyleOptionProgressBar option;
     initStyleOption(&option);
-    const qreal ratio = devicePixelRatioF();
-    QRegion redraw;
-    // A piece must start on a whole device pixel to be drawn as the whole bar would be.
-    if (drawn.size() != (QSizeF(size()) * ratio).toSize() ||
-        !qFuzzyCompare(drawn.devicePixelRatio(), ratio) || ratio != std::floor(ratio) ||
-        drawnStyle != style() || !DifferInValueAlone(option, drawnOption)) {
-        drawn = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-        drawn.setDevicePixelRatio(ratio);
-        redraw = rect();
-    } else if (option.progress != drawnOption.progress || option.text != drawnOption.text) {
-        redraw = changedPart(drawnOption, option);
+    if (!drawnInParts(option)) {
+        drawn = track = QImage();
+        QProgressBar::paintEvent(event);
+        return;
     }
-    for (const QRect &part : redraw)
-        drawPart(option, part);
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (drawn.size() != pixels || !qFuzzyCompare(drawn.devicePixelRatio(), ratio) ||
+        drawnStyle != style() || !DifferInValueAlone(option, drawnOption)) {
+        for (QImage *image : {&track, &drawn}) {
+            *image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+            image->setDevicePixelRatio(ratio);
+        }
+        drawLayer(track, Layer::Track, option, rect());
+        drawLayer(drawn, Layer::Text, option, rect());
+    } else if (option.progress != drawnOption.progress || option.text != drawnOption.text) {
+        const QRegion end = endBand(drawnOption, option);
+        for (const QRect &part : end)
+            drawLayer(track, Layer::Track, option, part);
+        for (const QRect &part : end + textBand(drawnOption, option))
+            drawLayer(drawn, Layer::Text, option, part);
+    }
     drawnOption = option;
     drawnStyle = style();
 
