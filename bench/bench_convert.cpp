@@ -1,13 +1,12 @@
-// Converts one video through the main window, as a user would, and reports how long it took
-// from the click on the main window, once that is on screen,
-// the processor time that this process and the converter used over the conversion, and this
-// process's time in parts: from the click until the conversion's window has been painted
-// (ready), from then to the converter's second progress report, a second into its work
-// (listing: the input's details reach the log, the prober ends), while the converter works
-// (per second of it, from that report on), and from the converter's end to the message (end). With
-// --gaps it also checks the event loop with a 10 ms timer and reports the longest time it was kept
-// from running; that timer costs time of its own, so the processor figures of such a run are not
-// the program's.
+// Converts one video through the main window, as a user would: the click comes once the main
+// window is on screen. Reports how long the conversion took, the processor time that this
+// process and the converter used over it, and this process's time in parts: from the click
+// until the conversion's window has been painted (ready), from then to the converter's second
+// progress report, a second into its work (listing: the input's details reach the log, the
+// prober ends), while the converter works (per second of it, from that report on), and from
+// the converter's end to the message (end). With --gaps it also checks the event loop with a
+// 10 ms timer and reports the longest time it was kept from running; that timer costs time of
+// its own, so the processor figures of such a run are not the program's.
 //
 //   bench_convert [--gaps] VIDEO [START END]    (START and END as H:MM:SS: a cut)
 //
