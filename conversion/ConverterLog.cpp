@@ -105,6 +105,38 @@ std::optional<QStringView> Context(QStringView line, qsizetype &at)
     return inside.left(address);
 }
 
+struct ListedStream
+{
+    QStringView kind;  // "Audio", "Video", ...
+    QStringView codec; // "aac"
+};
+
+// "  Stream #0:1[0x2](und): Audio: aac (LC) ...": one stream in the input's listing.
+std::optional<ListedStream> ListedStreamOf(const QString &text)
+{
+    Scanner scan(text);
+    if (scan.skip(IsAsciiSpace) == 0 || !scan.take(u"Stream ") || !StreamNumber(scan) ||
+        scan.skip([](QChar c) { return !IsAsciiSpace(c); }) == 0 ||
+        text[scan.position() - 1] != u':' || !scan.take(u" "))
+        return std::nullopt;
+    const QStringView kind = scan.word();
+    if (kind.isEmpty() || !scan.take(u": "))
+        return std::nullopt;
+    const QStringView codec = scan.word();
+    if (codec.isEmpty())
+        return std::nullopt;
+    return ListedStream{kind, codec};
+}
+
+// "Decoder (codec xyz) not found ..." or "... no decoder found for ...".
+bool SaysNoDecoder(const QString &text)
+{
+    const QStringView missing = u"Decoder (codec ";
+    const qsizetype decoder = text.indexOf(missing);
+    return (decoder >= 0 && text.indexOf(u") not found", decoder + missing.size()) >= 0) ||
+           text.contains(u"no decoder found for");
+}
+
 // "  Stream #0:1 -> #0:0 (aac (native) -> mp3 (libmp3lame))": the input stream that becomes
 // the output's only one.
 std::optional<int> MappedStream(const QString &text)
@@ -252,27 +284,16 @@ QString ConverterLog::addLine(const QString &line)
         section = Section::Output;
     }
     if (section == Section::Input) {
-        // "  Stream #0:1[0x2](und): Audio: aac (LC) ..."
-        Scanner scan(text);
-        if (scan.skip(IsAsciiSpace) > 0 && scan.take(u"Stream ") && StreamNumber(scan) &&
-            scan.skip([](QChar c) { return !IsAsciiSpace(c); }) > 0 &&
-            text[scan.position() - 1] == u':' && scan.take(u" ")) {
-            const QStringView kind = scan.word();
-            const bool more = scan.take(u": ");
-            const QStringView codec = scan.word();
-            if (!kind.isEmpty() && more && !codec.isEmpty()) {
-                if (kind == u"Audio")
-                    ++audioStreams;
-                if (kind == u"Video")
-                    videoCodecs << codec.toString();
-            }
+        if (const std::optional<ListedStream> listed = ListedStreamOf(text)) {
+            if (listed->kind == u"Audio")
+                ++audioStreams;
+            if (listed->kind == u"Video")
+                videoCodecs << listed->codec.toString();
         }
     }
     if (const std::optional<int> from = MappedStream(text))
         converted = from;
-    if (const qsizetype decoder = text.indexOf(u"Decoder (codec ");
-        (decoder >= 0 && text.indexOf(u") not found", decoder + 15) >= 0) ||
-        text.contains(u"no decoder found for"))
+    if (SaysNoDecoder(text))
         undecodable = trimmed;
 
     const bool error =
