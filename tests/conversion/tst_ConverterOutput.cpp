@@ -306,10 +306,6 @@ void TestConverterOutput::oddLinesAreReadAsTheConverterMeantThem_data()
                        "[info] Stream mapping:",
                        "[info]   Stream #0:1 -> #0:0 (aac (native) -> mp3)"}
         << false << 1 << 1 << QString();
-    QTest::newRow("a stream number in two digits")
-        << QStringList{input, "[info]   Stream #0:12: Audio: opus, 48000 Hz",
-                       "[info]   Stream #0:12 -> #0:0 (opus (native) -> mp3 (libmp3lame))"}
-        << false << 1 << 12 << QString();
     QTest::newRow("an output stream that is not the first")
         << QStringList{input, "[info]   Stream #0:1 -> #0:01 (aac (native) -> mp3 (libmp3lame))"}
         << false << 0 << -1 << QString();

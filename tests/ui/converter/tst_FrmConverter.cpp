@@ -159,7 +159,6 @@ void TestFrmConverter::barDrawnStepByStepLooksDrawnAtOnce_data()
     for (int percent = 0; percent <= 100; ++percent)
         everyPercent << QStringLiteral("v%1").arg(percent);
     QTest::newRow("a percent at a time") << everyPercent;
-    QTest::newRow("long jumps") << QStringList{"v0", "v37", "v62", "v99", "v100"};
     QTest::newRow("back and forth") << QStringList{"v50", "v20", "v80", "v0", "v9", "v10"};
     QTest::newRow("resized between values") << QStringList{"v30", "w300", "v60", "w900", "v61"};
     QTest::newRow("busy, then a length") << QStringList{"v0", "busy", "known", "v5", "v45"};
