@@ -99,6 +99,10 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
     logFlush.callOnTimeout(this, &FrmConverter::flushLog);
     connect(job, &ConversionJob::outputLines, this, [this](const QStringList &lines) {
         pendingLines << lines;
+        // A converter that floods the log between two flushes must not fill the memory with
+        // lines the pane would drop.
+        if (pendingLines.size() > 2 * kMaxLogLines)
+            pendingLines.erase(pendingLines.begin(), pendingLines.end() - kMaxLogLines);
         if (!logFlush.isActive())
             logFlush.start();
     });
