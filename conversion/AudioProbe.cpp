@@ -7,23 +7,25 @@
 
 QStringList ProbeArguments(const QString &input)
 {
-    return {QStringLiteral("-v"),
-            QStringLiteral("error"),
-            QStringLiteral("-protocol_whitelist"),
-            QStringLiteral("file"),
-            QStringLiteral("-select_streams"),
-            QStringLiteral("a"),
-            // Common encryption marks each packet; the first few tell.
-            QStringLiteral("-read_intervals"),
-            QStringLiteral("%+#8"),
-            QStringLiteral("-show_entries"),
-            QStringLiteral("stream=index,codec_type,codec_tag_string,start_time,duration:"
-                           "stream_side_data=side_data_type:packet=stream_index:"
-                           "packet_side_data=side_data_type:format=start_time"),
-            QStringLiteral("-of"),
-            QStringLiteral("json"),
-            QStringLiteral("-i"),
-            input};
+    return {
+        QStringLiteral("-v"),
+        QStringLiteral("error"),
+        QStringLiteral("-protocol_whitelist"),
+        QStringLiteral("file"),
+        QStringLiteral("-select_streams"),
+        QStringLiteral("a"),
+        // Common encryption marks each packet; the first few tell.
+        QStringLiteral("-read_intervals"),
+        QStringLiteral("%+#8"),
+        QStringLiteral("-show_entries"),
+        QStringLiteral("stream=index,codec_type,codec_name,codec_tag_string,start_time,duration:"
+                       "stream_side_data=side_data_type:packet=stream_index:"
+                       "packet_side_data=side_data_type:format=start_time"),
+        QStringLiteral("-of"),
+        QStringLiteral("json"),
+        QStringLiteral("-i"),
+        input,
+    };
 }
 
 const ProbedAudio *ProbeReport::stream(std::optional<int> index) const
@@ -61,6 +63,9 @@ std::optional<ProbeReport> ProbeReportFrom(const QByteArray &json)
     if (!document.isObject())
         return std::nullopt;
     const QJsonObject report = document.object();
+    // A prober that could not open the input writes an empty report.
+    if (!report.contains(QLatin1String("streams")))
+        return std::nullopt;
     const double inputStart =
         TimeOf(report.value(QLatin1String("format")).toObject(), "start_time").value_or(0);
 
@@ -81,6 +86,10 @@ std::optional<ProbeReport> ProbeReportFrom(const QByteArray &json)
         probed.encrypted =
             stream.value(QLatin1String("codec_tag_string")).toString() == QLatin1String("drms") ||
             HasSideData(stream, {QStringLiteral("Encryption initialization data")});
+        // A codec that no decoder knows comes without a name.
+        const QString codec = stream.value(QLatin1String("codec_name")).toString();
+        probed.decodable =
+            !codec.isEmpty() && codec != QLatin1String("none") && codec != QLatin1String("unknown");
         result.audio << probed;
     }
     for (const QJsonValue value : report.value(QLatin1String("packets")).toArray()) {

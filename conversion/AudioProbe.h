@@ -13,6 +13,7 @@ struct ProbedAudio
     int index = -1;
     AudioSpan span;
     bool encrypted = false; // protected: what decodes from it is noise
+    bool decodable = true;  // the converter has a decoder for its codec
 };
 
 struct ProbeReport

@@ -7,7 +7,8 @@
 std::optional<double> ExpectedSeconds(const AudioSpan &span, const std::optional<CutRange> &cut)
 {
     constexpr double kOpen = std::numeric_limits<double>::infinity();
-    const double audioEnd = span.durationSeconds ? span.startSeconds + *span.durationSeconds : kOpen;
+    const double audioEnd =
+        span.durationSeconds ? span.startSeconds + *span.durationSeconds : kOpen;
     const double cutEnd = cut && !cut->toEnd() ? double(cut->endSeconds) : kOpen;
     const double from = std::max(cut ? double(cut->startSeconds) : 0.0, span.startSeconds);
     const double to = std::min(cutEnd, audioEnd);
@@ -54,9 +55,6 @@ JobOutcome NoReadableAudio(const EndFacts &facts, const ConverterLog &log)
         log.quotedLine());
 }
 
-// The converter's status when most of what it read could not be decoded.
-constexpr int kTooManyErrorsStatus = 69;
-
 } // namespace
 
 JobOutcome ClassifyEnd(const EndFacts &facts, const ConverterLog &log)
@@ -70,12 +68,15 @@ JobOutcome ClassifyEnd(const EndFacts &facts, const ConverterLog &log)
         return NoAudio(
             QStringLiteral("l'audio di questo video è protetto (cifrato) e non si può estrarre."),
             QString());
-    if (!end.crashed && !log.undecodableLine().isEmpty())
-        return NoAudio(QStringLiteral("la traccia audio è in un formato che ffmpeg non sa decodificare."),
-                       log.undecodableLine());
-    if (!end.crashed && end.exitCode != 0 && log.inputOpened() && log.inputAudioStreams() == 0)
+    if (!audioWritten && facts.probedAudio == 0)
         return NoAudio(QStringLiteral("il video non ha una traccia audio."), log.quotedLine());
-    if (!end.crashed && end.exitCode == kTooManyErrorsStatus && !audioWritten)
+    if (!audioWritten && facts.undecodableAudio)
+        return NoAudio(
+            QStringLiteral("la traccia audio è in un formato che ffmpeg non sa decodificare."),
+            log.quotedLine());
+    // It opened the video and its audio, converted, and nothing came of it.
+    if (!end.crashed && end.exitCode != 0 && facts.converting && !audioWritten &&
+        facts.probedAudio.value_or(0) > 0)
         return NoReadableAudio(facts, log);
     if (end.crashed || end.exitCode != 0 || !facts.outputWritten) {
         const QString code = end.crashed ? QStringLiteral("crash") : QString::number(end.exitCode);

@@ -11,8 +11,8 @@
 #include <system_error>
 
 ConversionJob::ConversionJob(DesktopServices &services, Setup setup, QObject *parent)
-    : QObject(parent), services(services), job(std::move(setup)),
-      log(job.cut.has_value()), expected(ExpectedSeconds({}, job.cut))
+    : QObject(parent), services(services), job(std::move(setup)), log(job.cut.has_value()),
+      expected(ExpectedSeconds({}, job.cut))
 {
 }
 
@@ -151,7 +151,9 @@ void ConversionJob::startProbe()
 void ConversionJob::onProbeEnd(const ProcessEnd &end)
 {
     probing = false;
-    if (!end.crashed && end.exitCode == 0)
+    // A damaged file can make the prober fail after it has listed the streams: what it listed
+    // still holds.
+    if (!end.crashed)
         probed = ProbeReportFrom(probeOutput);
     probeOutput.clear();
     refuseProtectedAudio();
@@ -188,8 +190,12 @@ void ConversionJob::finish()
     };
 
     facts.cancelled = cancelled;
+    facts.converting = progress.converting();
+    if (probed)
+        facts.probedAudio = int(probed->audio.size());
     const ProbedAudio *audio = convertedAudio();
     facts.protectedAudio = refused || (audio && audio->encrypted);
+    facts.undecodableAudio = audio && !audio->decodable;
     // The container's length is that of its longest stream; audio that looks short may simply
     // be shorter than the picture. Only its own declared length can tell.
     const bool looksShort = facts.writtenSeconds && facts.expectedSeconds &&

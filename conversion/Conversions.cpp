@@ -62,8 +62,20 @@ QString LocateProbe(const DesktopServices &services)
 }
 
 Conversions::Conversions(DesktopServices &services, QObject *parent)
-    : QObject(parent), services(services)
+    : QObject(parent), services(services), check(services)
 {
+    connect(&check, &ConverterCheck::answered, this, [this] {
+        for (const RequestInput &input : std::exchange(waitingForTheCheck, {}))
+            request(input);
+    });
+    // Now, so that the answer is there before the first click.
+    check.ask(LocateConverter(services));
+}
+
+bool Conversions::checkingConverter() const
+{
+    return !waitingForTheCheck.isEmpty() ||
+           check.state(LocateConverter(services)) == ConverterCheck::State::Asking;
 }
 
 ConversionJob *Conversions::request(const RequestInput &input)
@@ -123,6 +135,17 @@ ConversionJob *Conversions::request(const RequestInput &input)
                 QStringLiteral("Installalo, oppure copialo nella cartella del programma:") + kCrLf +
                 services.applicationFolder(),
             MessageStyle::Critical);
+        return nullptr;
+    }
+    if (check.state(program) == ConverterCheck::State::Unasked)
+        check.ask(program);
+    if (check.state(program) == ConverterCheck::State::Asking) {
+        waitingForTheCheck.append(input);
+        return nullptr;
+    }
+    // An older converter would stop at the first option it does not know.
+    if (const QString refusal = check.refusal(program); !refusal.isEmpty()) {
+        services.messageBox(refusal, MessageStyle::Critical);
         return nullptr;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/ConversionJob.h"
+#include "conversion/ConverterVersion.h"
 
 #include <QList>
 #include <QObject>
@@ -42,8 +43,11 @@ public:
     explicit Conversions(DesktopServices &services, QObject *parent = nullptr);
 
     // One Convert click: checks the input, asks before replacing, and starts the converter.
-    // Returns the started conversion, or nullptr when nothing started (the user was told why).
+    // Returns the started conversion, or nullptr when nothing started (the user was told why)
+    // or not yet: a click that comes while the converter is still asked for its version goes
+    // on once it has answered.
     ConversionJob *request(const RequestInput &input);
+    bool checkingConverter() const;
 
     bool isConverting(const QString &outputBase) const { return outputs.contains(outputBase); }
 
@@ -56,6 +60,8 @@ signals:
 
 private:
     DesktopServices &services;
+    ConverterCheck check;
+    QList<RequestInput> waitingForTheCheck;
     QSet<QString> outputs; // of the conversions running now
     QList<QPointer<ConversionJob>> jobs;
     QList<std::function<void()>> waitingForTheEnd;

@@ -128,15 +128,6 @@ std::optional<ListedStream> ListedStreamOf(const QString &text)
     return ListedStream{kind, codec};
 }
 
-// "Decoder (codec xyz) not found ..." or "... no decoder found for ...".
-bool SaysNoDecoder(const QString &text)
-{
-    const QStringView missing = u"Decoder (codec ";
-    const qsizetype decoder = text.indexOf(missing);
-    return (decoder >= 0 && text.indexOf(u") not found", decoder + missing.size()) >= 0) ||
-           text.contains(u"no decoder found for");
-}
-
 // "  Stream #0:1 -> #0:0 (aac (native) -> mp3 (libmp3lame))": the input stream that becomes
 // the output's only one.
 std::optional<int> MappedStream(const QString &text)
@@ -193,20 +184,16 @@ QString WithoutOptionHint(const QString &message)
 
 LogLine ParseLogLine(const QString &line, LogLevel previous)
 {
-    // Up to two "[name @ 0x...] " contexts, the inner one last, then the level; the text
-    // follows after one space.
+    // "[name @ 0x...] " contexts, the inner one last (newer converters nest up to three), then
+    // the level; the text follows after one space.
     static const QStringList names = {QStringLiteral("panic"), QStringLiteral("fatal"),
                                       QStringLiteral("error"), QStringLiteral("warning"),
                                       QStringLiteral("info"),  QStringLiteral("verbose"),
                                       QStringLiteral("debug"), QStringLiteral("trace")};
     qsizetype at = 0;
     QStringView source;
-    for (int contexts = 0; contexts < 2; ++contexts) {
-        const std::optional<QStringView> name = Context(line, at);
-        if (!name)
-            break;
+    while (const std::optional<QStringView> name = Context(line, at))
         source = *name;
-    }
     const qsizetype contextsEnd = at;
     const qsizetype close = at < line.size() && line[at] == u'[' ? line.indexOf(u']', at + 1) : -1;
     const qsizetype index = close < 0 ? -1 : names.indexOf(line.mid(at + 1, close - at - 1));
@@ -246,10 +233,33 @@ std::optional<double> DurationFromLogLine(const QString &line)
 
 bool IsConverterSummaryLine(const QString &line)
 {
+    // Each of these follows the line that named the problem, or says only that there was one.
+    static const QStringView wrappers[] = {
+        u"size=",
+        u"Conversion failed!",
+        u"Exiting normally",
+        u"Error opening input files:",
+        u"Error opening output files:",
+        u"Terminating thread with return code",
+        u"Nothing was written into output file",
+        u"Error marking filters as finished",
+        u"No filtered frames for output stream",
+        u"Task finished with error code",
+        u"Error while filtering:",
+        u"Error sending frames to consumers",
+    };
     Scanner scan(line);
     scan.skip(IsAsciiSpace);
-    if (scan.take(u"size=") || scan.take(u"Conversion failed!") || scan.take(u"Exiting normally"))
-        return true;
+    for (const QStringView wrapper : wrappers) {
+        if (scan.take(wrapper))
+            return true;
+    }
+    // "Error opening output file /v/a.mp3.": which file, not why.
+    for (const QStringView opening :
+         {u"Error opening input file ", u"Error opening output file "}) {
+        if (scan.take(opening))
+            return line.trimmed().endsWith(u'.') && !line.contains(u": ");
+    }
     if (!scan.take(u"video:"))
         return false;
     scan.skip(IsAsciiSpace);
@@ -264,7 +274,18 @@ bool ConverterLog::mayBeQuoted(const LogLine &line) const
         return false;
     if (!cut && NamesCutOption(message))
         return false;
-    return !videoCodecs.contains(line.source);
+    return !isAboutThePicture(line.source);
+}
+
+bool ConverterLog::isAboutThePicture(const QString &source) const
+{
+    // "h264", or newer converters' "dec:h264", "vist#0:0/h264" and "vf#0:0".
+    QStringView name(source);
+    if (name.startsWith(u"vist#") || name.startsWith(u"vost#") || name.startsWith(u"vf#"))
+        return true;
+    if (name.startsWith(u"dec:"))
+        name = name.mid(4);
+    return videoCodecs.contains(name.toString());
 }
 
 QString ConverterLog::addLine(const QString &line)
@@ -279,22 +300,17 @@ QString ConverterLog::addLine(const QString &line)
         duration = DurationFromLogLine(text);
     if (IsHead(text, u"Input #")) {
         section = Section::Input;
-        opened = true;
     } else if (IsHead(text, u"Output #") || text.startsWith(u"Stream mapping:")) {
         section = Section::Output;
     }
     if (section == Section::Input) {
         if (const std::optional<ListedStream> listed = ListedStreamOf(text)) {
-            if (listed->kind == u"Audio")
-                ++audioStreams;
             if (listed->kind == u"Video")
                 videoCodecs << listed->codec.toString();
         }
     }
     if (const std::optional<int> from = MappedStream(text))
         converted = from;
-    if (SaysNoDecoder(text))
-        undecodable = trimmed;
 
     const bool error =
         level == LogLevel::Panic || level == LogLevel::Fatal || level == LogLevel::Error;

@@ -40,30 +40,25 @@ public:
     QString addLine(const QString &line);
 
     std::optional<double> inputDuration() const { return duration; }
-    // The input was opened and its streams listed.
-    bool inputOpened() const { return opened; }
-    int inputAudioStreams() const { return audioStreams; }
     // The input stream the converter turns into the MP3.
     std::optional<int> convertedStream() const { return converted; }
-    // The converter's own words when it has no decoder for the audio.
-    QString undecodableLine() const { return undecodable; }
     // The line to quote under a failure: the converter's last error that names a cause, else
-    // its last warning; empty rather than a line that says nothing.
+    // its last warning; empty rather than a line that says nothing. A closing line that only
+    // wraps the error before it never wins over that error.
     QString quotedLine() const { return lastError.isEmpty() ? lastWarning : lastError; }
 
 private:
     bool mayBeQuoted(const LogLine &line) const;
+    // Its decoders' and filters' complaints are not about the sound.
+    bool isAboutThePicture(const QString &source) const;
 
     bool cut;
     LogLevel level = LogLevel::Unknown; // of the line before
     enum class Section { None, Input, Output };
     Section section = Section::None;
     std::optional<double> duration;
-    bool opened = false;
-    int audioStreams = 0;
-    QStringList videoCodecs; // their decoders' complaints are not about the sound
+    QStringList videoCodecs;
     std::optional<int> converted;
-    QString undecodable;
     QString lastError;
     QString lastWarning;
 };

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 struct FrameHeader
@@ -70,21 +72,50 @@ quint32 BigEndian32(const uchar *p)
     return quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | quint32(p[3]);
 }
 
-// The frame count of an Info/Xing tag at tag, when the tag also gives the stream's byte count
-// and that matches what the file holds from the tag's frame on: then the count describes this
-// very file, and the rest of it need not be read.
-std::optional<qint64> TrustedFrameCount(const uchar *tag, qint64 available, qint64 streamBytes)
+// What an Info/Xing tag says of the stream.
+struct InfoTag
 {
-    if (available < 16)
-        return std::nullopt;
+    std::optional<qint64> frames; // when it describes this very file: see below
+    int delay = 0;                // samples the encoder put before the sound
+    int padding = 0;              // and after it, to fill the last frame
+};
+
+// Reads the Info/Xing tag at tag. Its frame count is taken when the tag also gives the
+// stream's byte count and that matches what the file holds from the tag's frame on: then the
+// count describes this very file, and the rest of it need not be read. The encoder delay and
+// padding come from the LAME extension that follows, where there is one.
+InfoTag ReadInfoTag(const uchar *tag, qint64 available, qint64 streamBytes)
+{
+    InfoTag info;
+    if (available < 8)
+        return info;
     const quint32 flags = BigEndian32(tag + 4);
-    if ((flags & 3) != 3) // both the frame and the byte count
-        return std::nullopt;
-    const qint64 frames = BigEndian32(tag + 8);
-    const qint64 bytes = BigEndian32(tag + 12);
-    if (bytes != streamBytes)
-        return std::nullopt;
-    return frames;
+    qint64 at = 8;
+    std::optional<qint64> frames;
+    std::optional<qint64> bytes;
+    if ((flags & 1) && at + 4 <= available) {
+        frames = BigEndian32(tag + at);
+        at += 4;
+    }
+    if ((flags & 2) && at + 4 <= available) {
+        bytes = BigEndian32(tag + at);
+        at += 4;
+    }
+    if (flags & 4)
+        at += 100; // seek table
+    if (flags & 8)
+        at += 4; // quality
+    if (frames && bytes && *bytes == streamBytes)
+        info.frames = frames;
+    // Encoder name (9), revision, lowpass, peak (4), two gains (2 each), flags, bitrate: then
+    // twelve bits of delay and twelve of padding.
+    constexpr qint64 kDelayAt = 21;
+    if (at + kDelayAt + 3 <= available) {
+        const uchar *p = tag + at + kDelayAt;
+        info.delay = (p[0] << 4) | (p[1] >> 4);
+        info.padding = ((p[1] & 0x0F) << 8) | p[2];
+    }
+    return info;
 }
 
 } // namespace
@@ -101,7 +132,9 @@ std::optional<double> Mp3AudioSeconds(const QString &path)
     if (!data)
         return std::nullopt;
 
-    double seconds = 0;
+    qint64 samples = 0;
+    int sampleRate = 0;
+    InfoTag info;
     bool first = true;
     qint64 at = Id3v2Size(data, size);
     while (at + 4 <= size) {
@@ -119,17 +152,24 @@ std::optional<double> Mp3AudioSeconds(const QString &path)
             qint64 streamBytes = size - at;
             if (size >= 128 && memcmp(data + size - 128, "TAG", 3) == 0)
                 streamBytes -= 128;
-            if (const std::optional<qint64> frames =
-                    TrustedFrameCount(data + tag, size - tag, streamBytes)) {
-                file.unmap(const_cast<uchar *>(data));
-                return double(*frames * header->samples) / header->sampleRate;
+            info = ReadInfoTag(data + tag, size - tag, streamBytes);
+            if (info.frames) {
+                samples = *info.frames * header->samples;
+                sampleRate = header->sampleRate;
+                break;
             }
         } else {
-            seconds += double(header->samples) / header->sampleRate;
+            samples += header->samples;
+            sampleRate = header->sampleRate;
         }
         first = false;
         at += header->bytes;
     }
     file.unmap(const_cast<uchar *>(data));
-    return seconds;
+    if (sampleRate == 0)
+        return 0.0;
+    // The delay and padding hold no sound. The padding describes the end the encoder wrote;
+    // a file that ends elsewhere (the tag's count does not match) keeps its last frames whole.
+    samples -= info.delay + (info.frames ? info.padding : 0);
+    return double(std::max<qint64>(samples, 0)) / sampleRate;
 }

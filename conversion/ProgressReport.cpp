@@ -11,6 +11,8 @@ void ProgressReport::feed(const QByteArray &chunk)
         if (equals < 0)
             return;
         const QByteArray key = line.left(equals).trimmed();
+        if (key == "progress")
+            reported = true;
         if (key != "out_time_us" && key != "out_time_ms")
             return;
         bool ok = false;

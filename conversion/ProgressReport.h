@@ -12,10 +12,13 @@ public:
     void feed(const QByteArray &chunk);
     // The output time reached, in seconds; empty until the converter has said.
     std::optional<double> writtenSeconds() const { return written; }
+    // The converter got as far as converting: it reports only once its input and output are open.
+    bool converting() const { return reported; }
 
 private:
     LineSplitter lines;
     std::optional<double> written;
+    bool reported = false;
 };
 
 // Percent done, never 100: that is kept for a conversion that has succeeded.

@@ -49,6 +49,8 @@ private slots:
     void cleanup();
     void misbehaviour_data();
     void misbehaviour();
+    void olderConverterIsNamed_data();
+    void olderConverterIsNamed();
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
@@ -93,12 +95,14 @@ void TestFailingConverters::misbehaviour_data()
         << "echo '[error] Unknown encoder libmp3lame' >&2\nexit 1" << false
         << "Conversione non riuscita (codice 1).\r\nUnknown encoder libmp3lame" << false;
     QTest::newRow("dies of a segmentation fault")
-        << lastArgument + "printf 'half' > \"$last\"\necho '[error] about to fail' >&2\nkill -SEGV $$"
+        << lastArgument +
+               "printf 'half' > \"$last\"\necho '[error] about to fail' >&2\nkill -SEGV $$"
         << false << "Conversione non riuscita (codice crash).\r\nabout to fail" << false;
     QTest::newRow("hangs until stopped")
         << "trap '' TERM INT\nwhile :; do sleep 0.1; done" << true << QString() << false;
     QTest::newRow("writes 20 MB of output")
-        << "yes '[info] frame=  100 fps=0.0 q=-0.0 size=0kB time=00:00:00.00 bitrate=N/A' | head -c "
+        << "yes '[info] frame=  100 fps=0.0 q=-0.0 size=0kB time=00:00:00.00 bitrate=N/A' | head "
+           "-c "
            "20000000 >&2\necho >&2\necho '[fatal] Error: out of patience' >&2\nexit 1"
         << false << "Conversione non riuscita (codice 1).\r\nError: out of patience" << false;
     QTest::newRow("never reports progress")
@@ -170,6 +174,52 @@ void TestFailingConverters::misbehaviour()
 #else
     Q_UNUSED(memoryBefore);
 #endif
+}
+
+void TestFailingConverters::olderConverterIsNamed_data()
+{
+    QTest::addColumn<QString>("answer"); // to -version
+    QTest::addColumn<QString>("prompt"); // empty: it converts
+    const QString needed = "\r\nQuillon ha bisogno di ffmpeg 4.4 o più recente.";
+    QTest::newRow("4.2")
+        << "ffmpeg version 4.2.7-0ubuntu0.1 Copyright (c) 2000-2022 the FFmpeg developers"
+        << "Questo ffmpeg è troppo vecchio: versione 4.2.7." + needed;
+    QTest::newRow("a snapshot that names no release")
+        << "ffmpeg version N-109421-g1a2b3c4 Copyright (c) 2000-2023 the FFmpeg developers"
+        << "Non si riesce a leggere la versione di questo ffmpeg, che dice: \"ffmpeg version "
+           "N-109421-g1a2b3c4 Copyright (c) 2000-2023 the FFmpeg developers\"." +
+               needed;
+    QTest::newRow("4.4 is new enough")
+        << "ffmpeg version n4.4 Copyright (c) 2000-2021" << QString();
+}
+
+void TestFailingConverters::olderConverterIsNamed()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, prompt);
+    services->converterVersion.clear(); // the stand-in itself is asked
+    const QString program = services->appFolder + "/ffmpeg";
+    QVERIFY(WriteFakeConverter(
+        program, "if [ \"$1\" = -version ]; then echo '" + answer + "'; exit 0; fi\n" +
+                     "echo \"[error] Unrecognized option 'stats_period'.\" >&2\n"
+                     "for last; do :; done\ncat \"${0%/*}/new.mp3\" > \"$last\"\nexit 0"));
+    const QString input = dir->filePath("clip.avi");
+    QVERIFY(MakeClip(input, 1));
+
+    // Asked in the background: the click goes on once the converter has answered.
+    QVERIFY(!conversions->request({input, {}, {}, {}}));
+    QTRY_COMPARE_WITH_TIMEOUT(services->messages.size(), 1, 20000);
+    QCOMPARE(services->starts.first().arguments, QStringList{"-version"});
+    if (prompt.isEmpty()) {
+        QCOMPARE(services->starts.size(), 2);
+        QVERIFY2(services->messages.last().prompt.endsWith(" Conversion done! "),
+                 qPrintable(services->messages.last().prompt));
+        return;
+    }
+    QCOMPARE(services->messages.last().prompt, prompt + "\r\n" + program);
+    QCOMPARE(services->messages.last().style, MessageStyle::Critical);
+    QCOMPARE(services->starts.size(), 1); // nothing but the question
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"clip.avi"});
 }
 
 QTEST_MAIN(TestFailingConverters)

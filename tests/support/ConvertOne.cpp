@@ -31,11 +31,14 @@ int main(int argc, char *argv[])
     FrmQuillon frmQuillon(services);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &frmQuillon, &FrmQuillon::endAll);
-    const ConversionJob *job =
-        frmQuillon.runningConversions().request({QString::fromLocal8Bit(argv[1]), {}, {}, {}});
-    if (!job)
+    Conversions &conversions = frmQuillon.runningConversions();
+    // At once, or once the converter has said its version.
+    QObject::connect(&conversions, &Conversions::started, &app, [](const ConversionJob *job) {
+        std::printf("converter %lld\npart %s\n", job->taskId(), qPrintable(job->setup().tempPath));
+        std::fflush(stdout);
+    });
+    if (!conversions.request({QString::fromLocal8Bit(argv[1]), {}, {}, {}}) &&
+        !conversions.checkingConverter())
         return 3;
-    std::printf("converter %lld\npart %s\n", job->taskId(), qPrintable(job->setup().tempPath));
-    std::fflush(stdout);
     return app.exec();
 }

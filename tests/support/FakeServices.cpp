@@ -21,6 +21,13 @@ StartResult FakeServices::startProgram(const QString &program, const QStringList
 {
     if (!startError.isEmpty())
         return {0, startError};
+    if (!converterVersion.isEmpty() && arguments == QStringList{QStringLiteral("-version")}) {
+        versionQueries << program;
+        const qint64 task = 9000 + versionQueries.size();
+        callbacks.onStandardOutput(converterVersion);
+        callbacks.onEnd({task, false, 0, QString()});
+        return {task, QString()};
+    }
     if (realProcesses) {
         if (!starter)
             starter = std::make_unique<ProcessStarter>(nullptr, stopGraceMs);

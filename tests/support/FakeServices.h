@@ -51,6 +51,11 @@ public:
     QString appFolder = QStringLiteral("/opt/quillon");
     QString pathConverter = QStringLiteral("/usr/bin/ffmpeg"); // what the search path finds
     QString pathProbe;                                         // likewise, for ffprobe
+    // The converter's answer to -version, given at once without a start being recorded;
+    // empty: the program is asked (recorded, or really started).
+    QByteArray converterVersion =
+        "ffmpeg version 7.1.5 Copyright (c) 2000-2025 the FFmpeg developers\n";
+    QStringList versionQueries;
     bool realProcesses = false;
     int stopGraceMs = 3000; // for real processes
 

@@ -33,12 +33,16 @@ int CutSecondsOf(const QTime &time)
     return time.hour() * 3600 + time.minute() * 60 + time.second();
 }
 
-// Seconds in the "#,##0" pattern: grouped with the locale's separator, a "-" when negative.
+// Seconds in the "#,##0" pattern: every three digits grouped with the locale's separator, a
+// "-" when negative. Grouped by hand: newer Qt leaves four-digit numbers ungrouped in locales
+// whose minimum grouping is two, which the pattern does not.
 QString GroupedSeconds(int seconds)
 {
-    QLocale locale;
-    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return locale.toString(seconds);
+    const QLocale locale;
+    QString digits = QString::number(qAbs(qint64(seconds)));
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, locale.groupSeparator());
+    return seconds < 0 ? locale.negativeSign() + digits : digits;
 }
 
 // The one local file that a drag carries, or an empty string.

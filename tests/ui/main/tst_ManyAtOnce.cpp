@@ -60,6 +60,8 @@ void TestManyAtOnce::shortOnesEndTogetherWhileALongOneRuns()
     QtDesktopServices services;
     FrmQuillon window(services);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Clicks before the converter has said its version would start only once it has.
+    QTRY_VERIFY(!window.runningConversions().checkingConverter());
     auto *txtInput = window.findChild<QLineEdit *>("txtInput");
     auto *cmdConvert = window.findChild<QPushButton *>("cmdConvert");
     // Started in one go, before any of them ends and its box stands over the main window.
