@@ -5,7 +5,13 @@
 #include <QPointer>
 #include <QTimer>
 
-std::optional<QVersionNumber> ConverterVersionFrom(const QByteArray &answer)
+QString ConverterRelease::toString() const
+{
+    QString text = QString::number(major) + u'.' + QString::number(minor);
+    return micro > 0 ? text + u'.' + QString::number(micro) : text;
+}
+
+std::optional<ConverterRelease> ConverterVersionFrom(const QByteArray &answer)
 {
     const QString first = QString::fromUtf8(answer.left(answer.indexOf('\n'))).trimmed();
     const QString marker = QStringLiteral(" version ");
@@ -16,21 +22,26 @@ std::optional<QVersionNumber> ConverterVersionFrom(const QByteArray &answer)
     // Release tags of the converter's own sources read "n7.1".
     if (word.size() > 1 && word.front() == u'n' && word.at(1).isDigit())
         word.remove(0, 1);
-    qsizetype suffix = 0;
-    const QVersionNumber version = QVersionNumber::fromString(word, &suffix);
-    // A snapshot reads "N-112233-g1a2b3c" or "2024-05-01-git-...": no release to compare.
-    const bool release =
-        version.segmentCount() >= 2 && (suffix == word.size() || word.at(suffix) == u'-' ||
-                                        word.at(suffix) == u'+' || word.at(suffix) == u'~');
-    if (!release)
+    // "7.1.5-0+deb13u1": the numbers before the packager's suffix. A snapshot reads
+    // "N-112233-g1a2b3c" or "2024-05-01-git-...": no release to compare.
+    const QString numbers = word.section(u'-', 0, 0).section(u'+', 0, 0).section(u'~', 0, 0);
+    const QStringList parts = numbers.split(u'.');
+    if (parts.size() < 2 || parts.size() > 3)
         return std::nullopt;
-    return version;
+    int values[3] = {0, 0, 0};
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        bool ok = false;
+        values[i] = parts.at(i).toInt(&ok);
+        if (!ok || values[i] < 0 || !parts.at(i).at(0).isDigit())
+            return std::nullopt;
+    }
+    return ConverterRelease{values[0], values[1], values[2]};
 }
 
 QString ConverterRefusal(const QString &program, const QByteArray &answer)
 {
-    const std::optional<QVersionNumber> version = ConverterVersionFrom(answer);
-    if (version && *version >= kOldestConverter)
+    const std::optional<ConverterRelease> version = ConverterVersionFrom(answer);
+    if (version && !(*version < kOldestConverter))
         return QString();
     const QString crLf = QStringLiteral("\r\n");
     const QString needed = QStringLiteral("Quillon ha bisogno di ffmpeg ") +
@@ -68,7 +79,7 @@ void ConverterCheck::ask(const QString &program)
     ProgramCallbacks callbacks;
     callbacks.onStandardOutput = [self, program](const QByteArray &chunk) {
         // The first line names the version; the rest lists how it was built.
-        if (self && self->queries[program].answer.size() < 64 * 1024)
+        if (self && self->queries[program].answer.size() < qsizetype(64) * 1024)
             self->queries[program].answer += chunk;
     };
     callbacks.onEnd = [self, program](const ProcessEnd &end) {

@@ -4,19 +4,32 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
-#include <QVersionNumber>
 #include <optional>
+#include <tuple>
 
 class DesktopServices;
 
+// A converter's release number: 7.1.5 (a missing part reads 0).
+struct ConverterRelease
+{
+    int major = 0;
+    int minor = 0;
+    int micro = 0;
+    bool operator<(const ConverterRelease &other) const
+    {
+        return std::tie(major, minor, micro) < std::tie(other.major, other.minor, other.micro);
+    }
+    QString toString() const;
+};
+
 // The oldest converter that knows every option Quillon passes: -stats_period and the level
 // tags of -loglevel came with ffmpeg 4.4.
-inline const QVersionNumber kOldestConverter(4, 4);
+inline constexpr ConverterRelease kOldestConverter{4, 4, 0};
 
 // The version named in the converter's answer to -version ("ffmpeg version 7.1.5-0+deb13u1
 // Copyright ..."); empty when it names none that can be compared, as a build from a
 // development snapshot does.
-std::optional<QVersionNumber> ConverterVersionFrom(const QByteArray &answer);
+std::optional<ConverterRelease> ConverterVersionFrom(const QByteArray &answer);
 
 // What the user is told about a converter that Quillon cannot use; empty when it can. answer
 // is what the converter said to -version.

@@ -145,7 +145,8 @@ void TestRealWorldVideos::allTheAudioIsThere()
     expectedFiles.sort();
     QCOMPARE(files(), expectedFiles);
     const std::optional<double> written = Mp3AudioSeconds(mp3);
-    QVERIFY(written);
+    if (!written)
+        QFAIL("the MP3 could not be read");
     qInfo("%s: audio %.2f s, written %.2f s", qPrintable(name), seconds, *written);
     QVERIFY2(qAbs(*written - seconds) < 0.2, qPrintable(QString::number(*written)));
 }
@@ -224,8 +225,8 @@ void TestRealWorldVideos::encryptedAudioIsRefused()
 void TestRealWorldVideos::damagedAudioQuotesTheConvertersError()
 {
     const QString input = dir->filePath("noisy.mp4");
-    QVERIFY(Ffmpeg(Sound(4) + Picture(4) + QStringList{"-shortest", "-movflags", "+faststart",
-                                                       input}));
+    QVERIFY(
+        Ffmpeg(Sound(4) + Picture(4) + QStringList{"-shortest", "-movflags", "+faststart", input}));
     // Bytes overwritten all through the media data, as a bad copy leaves them.
     QByteArray bytes = ReadAll(input);
     const qsizetype media = bytes.indexOf("mdat");
@@ -235,16 +236,28 @@ void TestRealWorldVideos::damagedAudioQuotesTheConvertersError()
     QVERIFY(WriteAll(input, bytes));
 
     const FakeServices::Message &message = convert(input);
-    QCOMPARE(message.style, MessageStyle::Critical);
     const QString quoted = message.prompt.section("\r\n", 1);
     QVERIFY2(!quoted.isEmpty(), qPrintable(message.prompt));
-    // The converter itself calls that line an error.
+    // Some converters give up on it, others save what they could decode: either is told as it is.
+    if (message.style == MessageStyle::Warning) {
+        QVERIFY2(message.prompt.startsWith("Audio più corto del previsto: "),
+                 qPrintable(message.prompt));
+        QCOMPARE(files(), QStringList({"noisy.mp3", "noisy.mp4"}));
+    } else {
+        QCOMPARE(message.style, MessageStyle::Critical);
+        QCOMPARE(files(), QStringList{"noisy.mp4"});
+    }
+    // The converter itself calls that line an error. Its figures (an error rate) vary from run
+    // to run: the words before them must match.
     QString tagged;
-    RunToEnd(QUILLON_FFMPEG, {"-nostdin", "-hide_banner", "-loglevel", "repeat+level+info", "-i",
-                              input, "-f", "null", "-"},
+    RunToEnd(QUILLON_FFMPEG,
+             {"-nostdin", "-hide_banner", "-loglevel", "repeat+level+info", "-i", input, "-f",
+              "null", "-"},
              &tagged);
-    QVERIFY2(tagged.contains("[error] " + quoted), qPrintable(message.prompt));
-    QCOMPARE(files(), QStringList{"noisy.mp4"});
+    const QString words = quoted.left(quoted.indexOf(QRegularExpression("\\d")));
+    QVERIFY2(tagged.contains(
+                 QRegularExpression("\\[(error|fatal)\\] " + QRegularExpression::escape(words))),
+             qPrintable(message.prompt));
 }
 
 QTEST_GUILESS_MAIN(TestRealWorldVideos)

@@ -68,6 +68,8 @@ void TestProcessStarter::endIsReported()
     QVERIFY(started.started());
     QVERIFY(started.taskId > 0);
     QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 10000);
+    if (!end)
+        QFAIL("the program never ended");
     QCOMPARE(end->taskId, started.taskId);
     QCOMPARE(end->crashed, crashed);
     if (!crashed)
@@ -152,6 +154,8 @@ void TestProcessStarter::stopAsksFirstThenKills()
     QTest::qWait(200); // let the script set its trap
     starter.stop(started.taskId);
     QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 5000);
+    if (!end)
+        QFAIL("the program never ended");
     QCOMPARE(end->crashed, crashed);
     if (!crashed)
         QCOMPARE(end->exitCode, 3);

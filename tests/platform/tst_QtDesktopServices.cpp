@@ -44,7 +44,7 @@ public slots:
 
 namespace {
 // Runs check on the first modal dialog of type T once it is open, then closes it.
-template <typename T> void whenOpen(std::function<void(T *)> check)
+template <typename T> void whenOpen(const std::function<void(T *)> &check)
 {
     QTimer::singleShot(0, [check] {
         QTRY_VERIFY(qobject_cast<T *>(QApplication::activeModalWidget()));

@@ -101,7 +101,7 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
         pendingLines << lines;
         // A converter that floods the log between two flushes must not fill the memory with
         // lines the pane would drop.
-        if (pendingLines.size() > 2 * kMaxLogLines)
+        if (pendingLines.size() > qsizetype(2) * kMaxLogLines)
             pendingLines.erase(pendingLines.begin(), pendingLines.end() - kMaxLogLines);
         if (!logFlush.isActive())
             logFlush.start();
