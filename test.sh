@@ -8,7 +8,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 scripts/build.sh clang-tidy dpkg-dev file desktop-file-utils appstream lintian dbus-daemon
 
 echo "== clang-tidy"
-find conversion platform ui tests main.cpp -name '*.cpp' -print0 |
+# Windows' own files need Windows' headers: the Windows build compiles them.
+find conversion platform ui tests main.cpp -name '*.cpp' ! -name '*_win.cpp' -print0 |
     xargs -0 -P2 -n4 clang-tidy -p build --quiet 2>/dev/null
 echo "clang-tidy: no findings"
 

@@ -7,8 +7,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
-#include <filesystem>
-#include <system_error>
 
 ConversionJob::ConversionJob(DesktopServices &services, Setup setup, QObject *parent)
     : QObject(parent), services(services), job(std::move(setup)), log(job.cut.has_value()),
@@ -232,17 +230,6 @@ void ConversionJob::finish()
         deleteLater();
 }
 
-namespace {
-std::filesystem::path NativePath(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
-} // namespace
-
 bool ConversionJob::publish(QString *reason)
 {
     if (!job.replace) {
@@ -254,11 +241,5 @@ bool ConversionJob::publish(QString *reason)
         return false;
     }
     // One atomic step: the old MP3 is there until the new one takes its place.
-    std::error_code error;
-    std::filesystem::rename(NativePath(job.tempPath), NativePath(job.outputBase), error);
-    if (error) {
-        *reason = QString::fromStdString(error.message());
-        return false;
-    }
-    return true;
+    return ReplaceFile(job.tempPath, job.outputBase, reason);
 }

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 #include <utility>
 
@@ -36,17 +37,13 @@ QString VideoFileOf(const QString &inputText)
 }
 
 namespace {
-// A program in the application folder, else on the search path.
+// A program in the application folder, else on the search path; the system's own suffix
+// (".exe") is added where it has one.
 QString LocateTool(const DesktopServices &services, const QString &name)
 {
-#ifdef Q_OS_WIN
-    const QString file = name + QStringLiteral(".exe");
-#else
-    const QString &file = name;
-#endif
-    const QFileInfo beside(QDir(services.applicationFolder()).filePath(file));
-    if (beside.isFile() && beside.isExecutable())
-        return QDir::toNativeSeparators(beside.absoluteFilePath());
+    const QString beside = QStandardPaths::findExecutable(name, {services.applicationFolder()});
+    if (!beside.isEmpty())
+        return QDir::toNativeSeparators(beside);
     return services.findExecutable(name);
 }
 } // namespace

@@ -1,16 +1,12 @@
 #include "platform/ProcessStarter.h"
 
+#include "platform/ChildProcess.h"
+
 #include <QEventLoopLocker>
 #include <QPointer>
 #include <QProcess>
 #include <QTimer>
 #include <memory>
-
-#ifdef Q_OS_LINUX
-#include <csignal>
-#include <sys/prctl.h>
-#include <unistd.h>
-#endif
 
 void LastLineTracker::feed(const QByteArray &chunk)
 {
@@ -50,18 +46,7 @@ StartResult ProcessStarter::start(const QString &program, const QStringList &arg
     process->setArguments(arguments);
     // The converter has no keyboard: it must never wait for an answer on its input.
     process->setStandardInputFile(QProcess::nullDevice());
-#ifdef Q_OS_LINUX
-    // The kernel stops the program when this process ends, however it ends, so a converter
-    // never goes on writing a file that nobody will finish.
-    const pid_t parent = ::getpid();
-    process->setChildProcessModifier([parent] {
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent) // the parent died before the line above took effect
-            ::raise(SIGTERM);
-    });
-#else
-    // Other systems have no such thing: a program killed outright leaves its converter running.
-#endif
+    ChildProcess::Prepare(*process);
     process->start();
     if (!process->waitForStarted()) {
         StartResult failed{0, process->errorString()};
@@ -69,6 +54,7 @@ StartResult ProcessStarter::start(const QString &program, const QStringList &arg
         return failed;
     }
 
+    ChildProcess::Adopt(*process);
     const qint64 taskId = process->processId();
     running.insert(taskId, process);
     auto errors = std::make_shared<LastLineTracker>();

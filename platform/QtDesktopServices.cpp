@@ -1,10 +1,10 @@
 #include "platform/QtDesktopServices.h"
 
+#include "platform/Notification.h"
+
 #include "Version.h"
 
 #include <QApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -75,22 +75,7 @@ QString QtDesktopServices::findExecutable(const QString &name) const
 
 void QtDesktopServices::notify(const QString &summary, const QString &body)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"),
-        QStringLiteral("/org/freedesktop/Notifications"),
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    QString text = body;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    const QVariantMap hints{
-        {QStringLiteral("desktop-entry"), QStringLiteral("io.quillon.Quillon")}};
-    // Servers may read the body as markup: a file name must stay a file name.
-    call << applicationTitle() << uint(0) << QStringLiteral("quillon") << summary
-         << text.toHtmlEscaped() << QStringList() << hints << int(-1);
-    // Sent, never waited for: with no notification service nothing happens.
-    bus.send(call);
+    ShowNotification(applicationTitle(), summary, body);
 }
 
 bool QtDesktopServices::applicationActive() const

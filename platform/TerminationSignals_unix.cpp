@@ -2,7 +2,6 @@
 
 #include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -56,12 +55,3 @@ TerminationSignals::~TerminationSignals()
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
 }
-
-#else
-
-// Windows has no such signals; the console's Ctrl+C and the session's end reach the program
-// as window messages instead.
-TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent) {}
-TerminationSignals::~TerminationSignals() = default;
-
-#endif

@@ -1,9 +1,5 @@
 #include "conversion/ShortPath.h"
 
-#include <QDir>
-#include <QFileInfo>
-
-#ifdef Q_OS_WIN
 #include <vector>
 #include <windows.h>
 
@@ -23,18 +19,3 @@ QString ShortPathOf(const QString &path)
         return QString();
     return QString::fromWCharArray(buffer.data(), int(n));
 }
-
-#else
-
-QString ShortPathOf(const QString &path)
-{
-    if (path.isEmpty())
-        return QString();
-    const QFileInfo info(path);
-    // exists() follows links; a dangling link names nothing the converter could read.
-    if (!info.exists())
-        return QString();
-    return QDir::cleanPath(info.absoluteFilePath());
-}
-
-#endif

@@ -1,0 +1,12 @@
+#pragma once
+
+class QProcess;
+
+// What each system does so that a started program never outlives this one, however this one
+// ends, and opens no window of its own: its output is shown in ours.
+namespace ChildProcess {
+// Before the start.
+void Prepare(QProcess &process);
+// Once started.
+void Adopt(QProcess &process);
+} // namespace ChildProcess

@@ -1,0 +1,31 @@
+#include "platform/ChildProcess.h"
+
+#include <QProcess>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
+void ChildProcess::Prepare(QProcess &process)
+{
+#ifdef Q_OS_LINUX
+    // The kernel stops the program when this process ends, however it ends, so a converter
+    // never goes on writing a file that nobody will finish.
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) // the parent died before the line above took effect
+            ::raise(SIGTERM);
+    });
+#else
+    // Other Unix systems have no such thing: a program killed outright leaves its converter
+    // running.
+    Q_UNUSED(process);
+#endif
+}
+
+void ChildProcess::Adopt(QProcess &)
+{
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Tells the desktop, outside the program's windows, that something happened. Returns at once,
+// whether or not anything shows it.
+void ShowNotification(const QString &applicationTitle, const QString &summary,
+                      const QString &body);
