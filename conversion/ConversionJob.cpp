@@ -241,5 +241,5 @@ bool ConversionJob::publish(QString *reason)
         return false;
     }
     // One atomic step: the old MP3 is there until the new one takes its place.
-    return ReplaceFile(job.tempPath, job.outputBase, reason);
+    return MoveReplacing(job.tempPath, job.outputBase, reason);
 }

@@ -30,7 +30,7 @@ int SweepLeftoversOf(const QString &outputBase);
 
 // Gives the file at from the name to, in one step: a file already called to is there until the
 // new one takes its place. False with reason set when that failed.
-bool ReplaceFile(const QString &from, const QString &to, QString *reason);
+bool MoveReplacing(const QString &from, const QString &to, QString *reason);
 
 // How each system holds a temporary file and tells a held one from a left one.
 namespace PartFileHold {

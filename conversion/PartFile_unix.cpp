@@ -56,7 +56,7 @@ bool PartFileHold::RemoveIfLeft(const QString &path)
     return removed;
 }
 
-bool ReplaceFile(const QString &from, const QString &to, QString *reason)
+bool MoveReplacing(const QString &from, const QString &to, QString *reason)
 {
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return true;

@@ -57,7 +57,7 @@ bool PartFileHold::RemoveIfLeft(const QString &path)
     return true;
 }
 
-bool ReplaceFile(const QString &from, const QString &to, QString *reason)
+bool MoveReplacing(const QString &from, const QString &to, QString *reason)
 {
     if (MoveFileExW(NativePath(from).c_str(), NativePath(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
