@@ -1,4 +1,5 @@
 #include "platform/DesignFonts.h"
+#include "platform/DesignStyle.h"
 #include "platform/QtDesktopServices.h"
 #include "platform/TerminationSignals.h"
 #include "ui/main/FrmQuillon.h"
@@ -9,6 +10,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    UseDesignStyle();
     LoadDesignFonts();
     QtDesktopServices services;
     FrmQuillon frmQuillon(services);

@@ -26,4 +26,5 @@ cmake --build build-sanitize -j2
 # Any report ends the test program with an error, and so fails its test.
 (cd build-sanitize &&
     QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0 \
+        LSAN_OPTIONS=suppressions=$PWD/../tests/lsan-suppressions.txt:print_suppressions=0 \
         UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j2)

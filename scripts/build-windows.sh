@@ -29,6 +29,9 @@ if [[ ${1:-} != --in-root ]]; then
     rm -rf build-windows/Quillon
     mkdir -p build-windows
     cp -a "$root/work/quillon/build-windows/Quillon" build-windows/
+    if [[ -d $root/work/quillon/build-windows/screenshots ]]; then
+        cp -a "$root/work/quillon/build-windows/screenshots" build-windows/
+    fi
     du -sh build-windows/Quillon
     exit 0
 fi
@@ -73,11 +76,10 @@ deploy() {
 }
 
 rm -rf "$D"
-mkdir -p "$D/platforms" "$D/styles" "$D/imageformats" "$D/licenses"
+mkdir -p "$D/platforms" "$D/imageformats" "$D/licenses"
 cp "$B/Quillon.exe" "$D/"
 $triple-strip "$D/Quillon.exe"
 cp $W/qt6/plugins/platforms/qwindows.dll "$D/platforms/"
-cp $W/qt6/plugins/styles/qmodernwindowsstyle.dll "$D/styles/"
 cp $W/qt6/plugins/imageformats/qjpeg.dll $W/qt6/plugins/imageformats/qico.dll "$D/imageformats/"
 for program in "$D/Quillon.exe" "$D"/*/*.dll; do
     deploy "$program" "$D"
