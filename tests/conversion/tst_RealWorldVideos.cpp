@@ -57,6 +57,7 @@ private slots:
     void allTheAudioIsThere();
     void noAudioSaysWhy_data();
     void noAudioSaysWhy();
+    void encryptedAudioIsRefused_data();
     void encryptedAudioIsRefused();
     void damagedAudioQuotesTheConvertersError();
 
@@ -207,14 +208,44 @@ void TestRealWorldVideos::noAudioSaysWhy()
     QCOMPARE(files(), QStringList{name});
 }
 
+void TestRealWorldVideos::encryptedAudioIsRefused_data()
+{
+    QTest::addColumn<QStringList>("make");
+    QTest::addColumn<bool>("itunes"); // iTunes' sample entry, and cut off after the header
+    // Common encryption, as a shop's download carries it; the converter decodes it as noise.
+    QTest::newRow("common encryption") << Sound(3) + Picture(3) +
+                                              QStringList{"-shortest",
+                                                          "-c:a",
+                                                          "aac",
+                                                          "-encryption_scheme",
+                                                          "cenc-aes-ctr",
+                                                          "-encryption_key",
+                                                          "00112233445566778899aabbccddeeff",
+                                                          "-encryption_kid",
+                                                          "ffeeddccbbaa99887766554433221100"}
+                                       << false;
+    // The converter fails before it picks a stream: the prober still tells.
+    QTest::newRow("iTunes protection, cut off after the header")
+        << Sound(3) + Picture(3) +
+               QStringList{"-shortest", "-c:a", "aac", "-movflags", "+faststart"}
+        << true;
+}
+
 void TestRealWorldVideos::encryptedAudioIsRefused()
 {
-    // Common encryption, as a shop's download carries it; the converter decodes it as noise.
+    QFETCH(QStringList, make);
+    QFETCH(bool, itunes);
     const QString input = dir->filePath("bought.mp4");
-    QVERIFY(Ffmpeg(Sound(3) + Picture(3) +
-                   QStringList{"-shortest", "-c:a", "aac", "-encryption_scheme", "cenc-aes-ctr",
-                               "-encryption_key", "00112233445566778899aabbccddeeff",
-                               "-encryption_kid", "ffeeddccbbaa99887766554433221100", input}));
+    QVERIFY(Ffmpeg(make << input));
+    if (itunes) {
+        QByteArray bytes = ReadAll(input);
+        const qsizetype entry = bytes.indexOf("mp4a");
+        const qsizetype media = bytes.indexOf("mdat");
+        QVERIFY(entry > 0 && media > entry);
+        bytes.replace(entry, 4, "drms");
+        bytes.truncate(media + 4);
+        QVERIFY(WriteAll(input, bytes));
+    }
     const FakeServices::Message &message = convert(input);
     QCOMPARE(message.prompt, QString("Nessun audio estratto: l'audio di questo video è protetto "
                                      "(cifrato) e non si può estrarre."));
