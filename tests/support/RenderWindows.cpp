@@ -56,7 +56,8 @@ int main(int argc, char *argv[])
 
     QTemporaryDir clips;
     const QString clip = clips.filePath(QStringLiteral("Concerto.mp4"));
-    QFile(clip).open(QIODevice::WriteOnly);
+    if (!QFile(clip).open(QIODevice::WriteOnly))
+        return 4;
     if (!main.runningConversions().request({clip, {}, {}, {}}))
         return 4;
     services.writeError(0, "[info] Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'Concerto.mp4':\n"

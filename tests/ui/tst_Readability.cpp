@@ -154,7 +154,7 @@ void TestReadability::everyFocusableControlIsNamed()
     FrmQuillon main(services);
     main.findChild<QAction *>("mnuAbout")->trigger();
     const QString clip = dir.filePath("clip.mp4");
-    QFile(clip).open(QIODevice::WriteOnly);
+    QVERIFY(QFile(clip).open(QIODevice::WriteOnly));
     QVERIFY(main.runningConversions().request({clip, {}, {}, {}}));
 
     QWidget *top = nullptr;
