@@ -20,6 +20,21 @@ gcc_dir=/usr/lib/gcc/$triple/$(ls /usr/lib/gcc/$triple | grep posix | sort -V | 
 export WINEPATH="$(windows_path $W/qt6/bin);$(windows_path "$gcc_dir");$(windows_path /usr/$triple/lib)"
 export WINEQT_QPA_PLATFORM=offscreen WINELC_ALL=C.UTF-8
 
+# Programs started from the tests find the converter where Quillon looks for it: beside them.
+cp "$program/ffmpeg.exe" "$program/ffprobe.exe" "$build/"
+
+# Clips with sound and picture, made here: the shipped converter only writes audio.
+clips=$build/clips
+mkdir -p "$clips"
+for ext in mp4 avi flv; do
+    ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=3 -f lavfi \
+        -i testsrc=size=160x120:rate=10:duration=3 -shortest "$clips/clip.$ext"
+done
+# An hour of sound that decodes at once: still converting when it is killed.
+ffmpeg -nostdin -v error -y -f lavfi -i sine=duration=3600:sample_rate=8000 -c:a pcm_s16le \
+    "$clips/long.mkv"
+export QUILLON_CLIPS=$(windows_path "$clips")
+
 failed=()
 passed=0
 for test in "$build"/tst_*.exe; do

@@ -1,8 +1,14 @@
+#include "FakeServices.h"
 #include "TestClips.h"
 #include "conversion/ConversionCommand.h"
+#include "conversion/Conversions.h"
+#include "conversion/Mp3Length.h"
 #include "conversion/ShortPath.h"
 #include "platform/ProcessStarter.h"
+#include "ui/main/FrmQuillon.h"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 #include <windows.h>
 
@@ -15,6 +21,9 @@ private slots:
     void executableCarriesItsVersionTable();
     void shortNameNamesTheMp3();
     void converterRunsInsideTheJob();
+    void convertsThroughTheMainWindow_data();
+    void convertsThroughTheMainWindow();
+    void killedWhileConvertingLeavesNoConverter();
 };
 
 namespace {
@@ -104,5 +113,130 @@ void TestWindowsBuild::converterRunsInsideTheJob()
     QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 10000);
 }
 
-QTEST_GUILESS_MAIN(TestWindowsBuild)
+void TestWindowsBuild::convertsThroughTheMainWindow_data()
+{
+    QTest::addColumn<QString>("clip"); // made by scripts/test-windows.sh; empty: a broken one
+    QTest::addColumn<QString>("name");
+    QTest::newRow("MP4") << "clip.mp4"
+                         << "Il mio film è nuovo.mp4";
+    QTest::newRow("AVI") << "clip.avi"
+                         << "Un video è vecchio.avi";
+    QTest::newRow("FLV") << "clip.flv"
+                         << "Festa è finita.flv";
+    QTest::newRow("broken") << QString() << "Rotto è.mp4";
+}
+
+void TestWindowsBuild::convertsThroughTheMainWindow()
+{
+    QFETCH(QString, clip);
+    QFETCH(QString, name);
+    // Clips with a picture need encoders that the shipped, audio-only converter lacks.
+    const QString clips = qEnvironmentVariable("QUILLON_CLIPS");
+    if (clips.isEmpty())
+        QSKIP("QUILLON_CLIPS names no folder of clips");
+    const QString folder = QStringLiteral("C:/Video di prova");
+    QDir(folder).removeRecursively();
+    QVERIFY(QDir().mkpath(folder));
+    const QString video = folder + u'/' + name;
+    if (clip.isEmpty()) {
+        QFile broken(video);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("not a video");
+    } else {
+        QVERIFY(QFile::copy(clips + u'/' + clip, video));
+    }
+
+    FakeServices services;
+    services.realProcesses = true;
+    services.appFolder = QFileInfo(QStringLiteral(QUILLON_FFMPEG)).absolutePath();
+    services.pathConverter.clear();
+    services.converterVersion.clear(); // the shipped converter is asked
+    FrmQuillon window(services);
+    window.findChild<QLineEdit *>("txtInput")->setText(QDir::toNativeSeparators(video));
+    window.findChild<QPushButton *>("cmdConvert")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!services.messages.isEmpty(), 60000);
+
+    const QStringList left = QDir(folder).entryList(QDir::Files);
+    if (clip.isEmpty()) {
+        QCOMPARE(services.messages.last().style, MessageStyle::Critical);
+        QCOMPARE(left, QStringList{name});
+        return;
+    }
+    QVERIFY2(services.messages.last().prompt.endsWith(" Conversion done! "),
+             qPrintable(services.messages.last().prompt));
+    // Named from the video's short form, beside it.
+    const QString mp3 = OutputBaseOf(ShortPathOf(QDir::toNativeSeparators(video)));
+    QCOMPARE(left.size(), 2);
+    QVERIFY2(QFileInfo::exists(mp3), qPrintable(mp3));
+    const std::optional<double> seconds = Mp3AudioSeconds(mp3);
+    if (!seconds)
+        QFAIL("the MP3 could not be read");
+    QVERIFY2(qAbs(*seconds - 3.0) < 0.05, qPrintable(QString::number(*seconds)));
+    // 128 kbit/s, 44100 Hz, two channels: the first frame's header says so.
+    QFile written(mp3);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    qsizetype at = bytes.startsWith("ID3")
+                       ? 10 + ((bytes[6] & 0x7F) << 21 | (bytes[7] & 0x7F) << 14 |
+                               (bytes[8] & 0x7F) << 7 | (bytes[9] & 0x7F))
+                       : 0;
+    at = bytes.indexOf(char(0xFF), at);
+    QVERIFY(at >= 0 && at + 4 <= bytes.size());
+    const auto header = reinterpret_cast<const uchar *>(bytes.constData() + at);
+    QCOMPARE(header[2] >> 4, 9);       // 128 kbit/s in MPEG-1 layer III
+    QCOMPARE((header[2] >> 2) & 3, 0); // 44100 Hz
+    QVERIFY((header[3] >> 6) != 3);    // not mono
+    QDir(folder).removeRecursively();
+}
+
+void TestWindowsBuild::killedWhileConvertingLeavesNoConverter()
+{
+    const QString clips = qEnvironmentVariable("QUILLON_CLIPS");
+    if (clips.isEmpty())
+        QSKIP("QUILLON_CLIPS names no folder of clips");
+    QTemporaryDir dir;
+    const QString video = dir.filePath("lungo.mkv");
+    QVERIFY(QFile::copy(clips + "/long.mkv", video));
+
+    // Quillon with one conversion under way; it says which converter and which file.
+    QProcess quillon;
+    quillon.setProgram(QCoreApplication::applicationDirPath() + "/quillon_convert_one.exe");
+    quillon.setArguments({QDir::toNativeSeparators(video)});
+    quillon.start();
+    QVERIFY(quillon.waitForStarted());
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += quillon.readAllStandardOutput()).contains("part "), 30000);
+    const qint64 converter =
+        said.mid(said.indexOf("converter ") + 10).split('\n').value(0).toLongLong();
+    const QString part =
+        QString::fromLocal8Bit(said.mid(said.indexOf("part ") + 5).split('\n').value(0)).trimmed();
+    QVERIFY(converter > 0);
+    const HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, DWORD(converter));
+    QVERIFY(running);
+
+    // Killed outright, as the task manager ends it: the job takes the converter with it.
+    quillon.kill();
+    QVERIFY(quillon.waitForFinished(10000));
+    // Without the job it would go on for most of a minute.
+    const DWORD gone = WaitForSingleObject(running, 5000);
+    CloseHandle(running);
+    QCOMPARE(gone, DWORD(WAIT_OBJECT_0));
+    QVERIFY2(QFileInfo::exists(part), qPrintable(part));
+
+    // The next conversion to the same MP3 sweeps what the killed one left; a short video now.
+    QVERIFY(QFile::remove(video));
+    QVERIFY(QFile::copy(clips + "/clip.mp4", video));
+    FakeServices services;
+    services.realProcesses = true;
+    services.appFolder = QFileInfo(QStringLiteral(QUILLON_FFMPEG)).absolutePath();
+    services.pathConverter.clear();
+    Conversions conversions(services);
+    QVERIFY(conversions.request({QDir::toNativeSeparators(video), {}, {}, {}}));
+    QVERIFY(!QFileInfo::exists(part));
+    QTRY_VERIFY_WITH_TIMEOUT(!services.messages.isEmpty(), 120000);
+    QVERIFY2(services.messages.last().prompt.endsWith(" Conversion done! "),
+             qPrintable(services.messages.last().prompt));
+}
+
+QTEST_MAIN(TestWindowsBuild)
 #include "tst_WindowsBuild_win.moc"
