@@ -1,4 +1,6 @@
 #include "FakeServices.h"
+#include "conversion/ConversionCommand.h"
+#include "conversion/ShortPath.h"
 #include "platform/DesignFonts.h"
 #include "ui/main/FrmQuillon.h"
 
@@ -269,7 +271,7 @@ void TestFrmQuillon::convertUsesTheTypedPath()
     typeInput(clip);
     QTest::mouseClick(control<QPushButton>("cmdConvert"), Qt::LeftButton);
     QCOMPARE(services->starts.size(), 1);
-    QCOMPARE(inputAndRange(), QStringList({"-i", clip}));
+    QCOMPARE(inputAndRange(), QStringList({"-i", ShortPathOf(clip)}));
 }
 
 void TestFrmQuillon::patternInTheBoxIsClearedByConvert()
@@ -293,7 +295,7 @@ void TestFrmQuillon::cutWithUntouchedPickersConvertsFromTheStart()
     clickCut();
     QTest::mouseClick(control<QPushButton>("cmdConvertCut"), Qt::LeftButton);
     QCOMPARE(services->starts.size(), 1);
-    QCOMPARE(inputAndRange(), QStringList({"-ss", "0", "-i", clip}));
+    QCOMPARE(inputAndRange(), QStringList({"-ss", "0", "-i", ShortPathOf(clip)}));
 }
 
 void TestFrmQuillon::cutUsesTheSecondsLabels()
@@ -306,7 +308,7 @@ void TestFrmQuillon::cutUsesTheSecondsLabels()
     setPicker("tEND", "0:02:10");
     QTest::mouseClick(control<QPushButton>("cmdConvertCut"), Qt::LeftButton);
     QCOMPARE(services->starts.size(), 1);
-    QCOMPARE(inputAndRange(), QStringList({"-ss", "65", "-to", "130", "-i", clip}));
+    QCOMPARE(inputAndRange(), QStringList({"-ss", "65", "-to", "130", "-i", ShortPathOf(clip)}));
 
     // An end before the start is refused, not passed on.
     setPicker("tEND", "0:00:30");
@@ -363,10 +365,13 @@ void TestFrmQuillon::showFileOpensTheFolderOfAnExistingMp3()
     QDir(dir->path()).mkdir("My.Clips");
     const QString clip = dir->filePath("My.Clips/song.take1.avi");
     touch(clip);
-    touch(dir->filePath("My.Clips/song.mp3"));
+    // "song.mp3" here; on Windows named from the short form of the video's name.
+    const QString mp3 = OutputBaseOf(ShortPathOf(clip));
+    touch(mp3);
     typeInput(clip);
     QTest::mouseClick(control<QPushButton>("cmdShowFileOutput"), Qt::LeftButton);
-    QCOMPARE(services->openedFolders, QStringList{dir->filePath("My.Clips")});
+    QCOMPARE(services->openedFolders,
+             QStringList{QDir::toNativeSeparators(QFileInfo(mp3).absolutePath())});
     QVERIFY(services->messages.isEmpty());
 }
 
@@ -378,7 +383,7 @@ void TestFrmQuillon::showFileTellsWhenThereIsNoMp3Yet()
     QTest::mouseClick(control<QPushButton>("cmdShowFileOutput"), Qt::LeftButton);
     QCOMPARE(services->messages.size(), 1);
     QCOMPARE(services->messages[0].prompt,
-             "Il file Mp3 non esiste ancora.\r\n" + dir->filePath("clip.mp3"));
+             "Il file Mp3 non esiste ancora.\r\n" + OutputBaseOf(ShortPathOf(clip)));
     QCOMPARE(services->messages[0].style, MessageStyle::Information);
     QCOMPARE(services->messages[0].title, QString("Quillon"));
 
@@ -409,8 +414,8 @@ void TestFrmQuillon::droppingOneLocalFileFillsTheBox()
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(clip)});
     drop(&mime);
-    QCOMPARE(control<QLineEdit>("txtInput")->text(), clip);
-    QCOMPARE(window->openChooser().fileName, dir->filePath("dropped"));
+    QCOMPARE(control<QLineEdit>("txtInput")->text(), QDir::toNativeSeparators(clip));
+    QCOMPARE(window->openChooser().fileName, QDir::toNativeSeparators(dir->filePath("dropped")));
 }
 
 void TestFrmQuillon::droppingAnythingElseIsIgnored()
@@ -439,7 +444,8 @@ void TestFrmQuillon::openedWithAFile_data()
     QTest::newRow("path") << QStringList{folder + "/party.avi"} << folder + "/party.avi"
                           << folder + "/party";
     QTest::newRow("file address with escaped characters")
-        << QStringList{"file://" + QDir::tempPath() + "/Caff%C3%A8%20e%20%25.mp4"}
+        << QStringList{QUrl::fromLocalFile(QDir::tempPath() + "/Caffè e %.mp4")
+                           .toString(QUrl::FullyEncoded)}
         << QDir::tempPath() + "/Caffè e %.mp4" << QDir::tempPath() + "/Caffè e %";
     QTest::newRow("missing file, shown all the same")
         << QStringList{"/nowhere/gone.flv"} << "/nowhere/gone.flv"
@@ -457,15 +463,19 @@ void TestFrmQuillon::openedWithAFile()
     window.reset();
     services->commandLine = arguments;
     window = std::make_unique<FrmQuillon>(*services);
-    QCOMPARE(control<QLineEdit>("txtInput")->text(), shown);
-    QCOMPARE(window->openChooser().fileName, nextStart);
+    // As the system writes an absolute path: "Z:\\nowhere\\gone.flv" on Windows.
+    const auto native = [](const QString &path) {
+        return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    };
+    QCOMPARE(control<QLineEdit>("txtInput")->text(), native(shown));
+    QCOMPARE(window->openChooser().fileName, native(nextStart));
     QVERIFY(services->starts.isEmpty()); // nothing converts by itself
     QVERIFY(services->messages.isEmpty());
     QCOMPARE(window->windowTitle(), QString("  ..:: Quillon  ver. 1.0.0 ::.."));
 
     services->openAnswers.enqueue(std::nullopt);
     QTest::mouseClick(control<QPushButton>("cmdOpen"), Qt::LeftButton);
-    QCOMPARE(services->openCalls.last().fileName, nextStart);
+    QCOMPARE(services->openCalls.last().fileName, native(nextStart));
 }
 
 void TestFrmQuillon::clickAtTheFarEndOfTheCheckBoxOpensThePanel()
