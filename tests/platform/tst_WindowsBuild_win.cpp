@@ -114,6 +114,22 @@ void TestWindowsBuild::converterRunsInsideTheJob()
     QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 10000);
 }
 
+namespace {
+// Real processes, with the shipped converter and prober where Quillon looks for them.
+void UseShippedConverter(FakeServices &services)
+{
+    services.realProcesses = true;
+    services.appFolder = QFileInfo(QStringLiteral(QUILLON_FFMPEG)).absolutePath();
+    services.pathConverter.clear();
+}
+
+// The clips that scripts/test-windows.sh made; empty when there are none.
+QString Clips()
+{
+    return qEnvironmentVariable("QUILLON_CLIPS");
+}
+} // namespace
+
 void TestWindowsBuild::convertsThroughTheMainWindow_data()
 {
     QTest::addColumn<QString>("clip"); // made by scripts/test-windows.sh; empty: a broken one
@@ -132,7 +148,7 @@ void TestWindowsBuild::convertsThroughTheMainWindow()
     QFETCH(QString, clip);
     QFETCH(QString, name);
     // Clips with a picture need encoders that the shipped, audio-only converter lacks.
-    const QString clips = qEnvironmentVariable("QUILLON_CLIPS");
+    const QString clips = Clips();
     if (clips.isEmpty())
         QSKIP("QUILLON_CLIPS names no folder of clips");
     const QString folder = QStringLiteral("C:/Video di prova");
@@ -148,9 +164,7 @@ void TestWindowsBuild::convertsThroughTheMainWindow()
     }
 
     FakeServices services;
-    services.realProcesses = true;
-    services.appFolder = QFileInfo(QStringLiteral(QUILLON_FFMPEG)).absolutePath();
-    services.pathConverter.clear();
+    UseShippedConverter(services);
     services.converterVersion.clear(); // the shipped converter is asked
     FrmQuillon window(services);
     window.findChild<QLineEdit *>("txtInput")->setText(QDir::toNativeSeparators(video));
@@ -192,7 +206,7 @@ void TestWindowsBuild::convertsThroughTheMainWindow()
 
 void TestWindowsBuild::killedWhileConvertingLeavesNoConverter()
 {
-    const QString clips = qEnvironmentVariable("QUILLON_CLIPS");
+    const QString clips = Clips();
     if (clips.isEmpty())
         QSKIP("QUILLON_CLIPS names no folder of clips");
     QTemporaryDir dir;
@@ -228,9 +242,7 @@ void TestWindowsBuild::killedWhileConvertingLeavesNoConverter()
     QVERIFY(QFile::remove(video));
     QVERIFY(QFile::copy(clips + "/clip.mp4", video));
     FakeServices services;
-    services.realProcesses = true;
-    services.appFolder = QFileInfo(QStringLiteral(QUILLON_FFMPEG)).absolutePath();
-    services.pathConverter.clear();
+    UseShippedConverter(services);
     Conversions conversions(services);
     QVERIFY(conversions.request({QDir::toNativeSeparators(video), {}, {}, {}}));
     QVERIFY(!QFileInfo::exists(part));
@@ -241,16 +253,14 @@ void TestWindowsBuild::killedWhileConvertingLeavesNoConverter()
 
 void TestWindowsBuild::cancelStopsTheConverterAndLeavesNothing()
 {
-    const QString clips = qEnvironmentVariable("QUILLON_CLIPS");
+    const QString clips = Clips();
     if (clips.isEmpty())
         QSKIP("QUILLON_CLIPS names no folder of clips");
     QTemporaryDir dir;
     const QString video = dir.filePath("lungo.mkv");
     QVERIFY(QFile::copy(clips + "/long.mkv", video));
     FakeServices services;
-    services.realProcesses = true;
-    services.appFolder = QFileInfo(QStringLiteral(QUILLON_FFMPEG)).absolutePath();
-    services.pathConverter.clear();
+    UseShippedConverter(services);
     Conversions conversions(services);
     QPointer<ConversionJob> job =
         conversions.request({QDir::toNativeSeparators(video), {}, {}, {}});
