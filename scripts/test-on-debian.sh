@@ -50,6 +50,11 @@ if [[ ! -e $root/.complete ]]; then
     mv "$root.new" "$root"
 fi
 
+# Mounts that a run cut short left behind.
+findmnt -rn -o TARGET | grep -F "$root/" | sort -r | while read -r target; do
+    umount -l "$target" 2>/dev/null || true
+done
+
 mounts=()
 unmount_all() {
     local i
