@@ -51,7 +51,7 @@ if [[ ! -e $root/.complete ]]; then
 fi
 
 # Mounts that a run cut short left behind.
-findmnt -rn -o TARGET | grep -F "$root/" | sort -r | while read -r target; do
+{ findmnt -rn -o TARGET | grep -F "$root/" || true; } | sort -r | while read -r target; do
     umount -l "$target" 2>/dev/null || true
 done
 
