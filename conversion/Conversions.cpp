@@ -134,8 +134,7 @@ ConversionJob *Conversions::request(const RequestInput &input)
             MessageStyle::Critical);
         return nullptr;
     }
-    if (check.state(program) == ConverterCheck::State::Unasked)
-        check.ask(program);
+    check.ask(program); // once for each converter
     if (check.state(program) == ConverterCheck::State::Asking) {
         waitingForTheCheck.append(input);
         return nullptr;
