@@ -15,15 +15,7 @@ packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w
     mingw-w64-tools cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools wine wine64
     xvfb xauth x11-apps imagemagick ffmpeg dpkg-dev xz-utils file perl python3 make nasm
     autoconf automake libtool fonts-dejavu-core)
-missing=()
-for pkg in "${packages[@]}"; do
-    [[ $(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null) == "install ok installed" ]] ||
-        missing+=("$pkg")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-    echo "Installing: ${missing[*]}"
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$(dirname "${BASH_SOURCE[0]}")/ensure-packages.sh" "${packages[@]}"
 
 mkdir -p "$W"
 cat >"$W/toolchain-mingw64.cmake" <<EOF
