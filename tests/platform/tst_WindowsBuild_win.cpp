@@ -24,7 +24,6 @@ private slots:
     void convertsThroughTheMainWindow_data();
     void convertsThroughTheMainWindow();
     void killedWhileConvertingLeavesNoConverter();
-    void cancelStopsTheConverterAndLeavesNothing();
 };
 
 namespace {
@@ -249,33 +248,6 @@ void TestWindowsBuild::killedWhileConvertingLeavesNoConverter()
     QTRY_VERIFY_WITH_TIMEOUT(!services.messages.isEmpty(), 120000);
     QVERIFY2(services.messages.last().prompt.endsWith(" Conversion done! "),
              qPrintable(services.messages.last().prompt));
-}
-
-void TestWindowsBuild::cancelStopsTheConverterAndLeavesNothing()
-{
-    const QString clips = Clips();
-    if (clips.isEmpty())
-        QSKIP("QUILLON_CLIPS names no folder of clips");
-    QTemporaryDir dir;
-    const QString video = dir.filePath("lungo.mkv");
-    QVERIFY(QFile::copy(clips + "/long.mkv", video));
-    FakeServices services;
-    UseShippedConverter(services);
-    Conversions conversions(services);
-    QPointer<ConversionJob> job =
-        conversions.request({QDir::toNativeSeparators(video), {}, {}, {}});
-    QVERIFY(job);
-    const HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, DWORD(job->taskId()));
-    QVERIFY(running);
-    QTest::qWait(500);
-    // A console program takes no polite request to stop: the kill after the grace ends it.
-    job->cancel();
-    QTRY_VERIFY_WITH_TIMEOUT(job.isNull(), 20000);
-    const DWORD gone = WaitForSingleObject(running, 5000);
-    CloseHandle(running);
-    QCOMPARE(gone, DWORD(WAIT_OBJECT_0));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"lungo.mkv"});
-    QVERIFY(services.messages.isEmpty()); // the user cancelled: nothing to tell
 }
 
 QTEST_MAIN(TestWindowsBuild)
