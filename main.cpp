@@ -17,6 +17,6 @@ int main(int argc, char *argv[])
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &frmQuillon, &FrmQuillon::endAll);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmQuillon,
-                     [&frmQuillon](QSessionManager &) { frmQuillon.endAll(); });
+                     [&frmQuillon](QSessionManager &) { frmQuillon.endSession(); });
     return app.exec();
 }

@@ -223,7 +223,7 @@ void ConversionJob::finish()
     if (!outcome.message.isEmpty()) {
         // A box on a window nobody looks at waits unseen: the desktop says it too.
         if (outOfSight)
-            services.notify(QFileInfo(job.input).fileName(), outcome.message);
+            services.notify(job.videoName, outcome.message);
         services.messageBox(outcome.message, outcome.style);
     }
     if (self)

@@ -26,7 +26,8 @@ public:
     struct Setup
     {
         ConversionCommand command;
-        QString input;
+        QString input;     // the short form, as the converter is given it
+        QString videoName; // the video's file name as the user knows it
         QString outputBase;
         QString tempPath;
         std::shared_ptr<PartFile> part; // holds tempPath locked while the conversion lives

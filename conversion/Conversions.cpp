@@ -174,6 +174,7 @@ ConversionJob *Conversions::request(const RequestInput &input)
     ConversionJob::Setup setup;
     setup.command = BuildConversionCommand(program, shortInput, outputBase, cut, part->path());
     setup.input = shortInput;
+    setup.videoName = QFileInfo(text).fileName();
     setup.outputBase = outputBase;
     setup.tempPath = part->path();
     setup.part = std::move(part);

@@ -9,4 +9,6 @@ namespace ChildProcess {
 void Prepare(QProcess &process);
 // Once started.
 void Adopt(QProcess &process);
+// Asks it to stop; the caller kills it if it is still running after a grace.
+void Stop(QProcess &process);
 } // namespace ChildProcess

@@ -29,3 +29,9 @@ void ChildProcess::Prepare(QProcess &process)
 void ChildProcess::Adopt(QProcess &)
 {
 }
+
+void ChildProcess::Stop(QProcess &process)
+{
+    // The converter ends its file and stops on SIGTERM.
+    process.terminate();
+}

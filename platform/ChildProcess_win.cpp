@@ -40,3 +40,10 @@ void ChildProcess::Adopt(QProcess &process)
     AssignProcessToJobObject(job, child);
     CloseHandle(child);
 }
+
+void ChildProcess::Stop(QProcess &process)
+{
+    // A console program without a console has no window to close and no key to read: nothing
+    // but ending it stops it, and what it wrote is thrown away anyway.
+    process.kill();
+}

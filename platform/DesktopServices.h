@@ -85,6 +85,10 @@ public:
     // Asks a started program to stop, and kills it if it has not ended after a short grace.
     virtual void stopProgram(qint64 taskId) = 0;
 
+    // Waits until every started program has ended, killing any still running after withinMs.
+    // Their ends are reported before it returns: for the session's end, after which nothing runs.
+    virtual void finishPrograms(int withinMs) = 0;
+
     // Shows the open chooser modally. True and chooser.fileName set when the user confirmed.
     virtual bool showOpen(FileChooser &chooser) = 0;
 

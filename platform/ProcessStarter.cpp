@@ -2,6 +2,7 @@
 
 #include "platform/ChildProcess.h"
 
+#include <QDeadlineTimer>
 #include <QEventLoopLocker>
 #include <QPointer>
 #include <QProcess>
@@ -96,10 +97,30 @@ void ProcessStarter::stop(qint64 taskId)
     QProcess *process = running.value(taskId);
     if (!process)
         return;
-    process->terminate();
+    ChildProcess::Stop(*process);
     QPointer<QProcess> guard(process);
     QTimer::singleShot(stopGraceMs, this, [guard] {
         if (guard && guard->state() != QProcess::NotRunning)
             guard->kill();
     });
+}
+
+void ProcessStarter::finishAll(int withinMs)
+{
+    constexpr int kKilledEndMs = 5000;
+    const QDeadlineTimer deadline(withinMs);
+    // Each end is reported from inside the wait, which takes its program off the list.
+    while (!running.isEmpty()) {
+        const qint64 taskId = running.cbegin().key();
+        QProcess *process = running.cbegin().value();
+        const bool late = deadline.hasExpired();
+        if (late)
+            process->kill();
+        if (!process->waitForFinished(late ? kKilledEndMs : int(deadline.remainingTime())) &&
+            late && running.contains(taskId)) {
+            // Not even killing ended it: its end is not waited for any longer.
+            process->disconnect();
+            running.remove(taskId);
+        }
+    }
 }

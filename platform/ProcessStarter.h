@@ -21,6 +21,9 @@ public:
     StartResult start(const QString &program, const QStringList &arguments,
                       const ProgramCallbacks &callbacks);
     void stop(qint64 taskId);
+    // Returns once every program has ended and its end was reported; those still running
+    // after withinMs are killed.
+    void finishAll(int withinMs);
 
 private:
     QHash<qint64, QProcess *> running;

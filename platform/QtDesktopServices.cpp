@@ -25,6 +25,11 @@ void QtDesktopServices::stopProgram(qint64 taskId)
     starter.stop(taskId);
 }
 
+void QtDesktopServices::finishPrograms(int withinMs)
+{
+    starter.finishAll(withinMs);
+}
+
 QString caseInsensitivePattern(const QString &pattern)
 {
     QString result;

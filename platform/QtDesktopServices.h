@@ -20,6 +20,7 @@ public:
     StartResult startProgram(const QString &program, const QStringList &arguments, WindowMode mode,
                              ProgramCallbacks callbacks) override;
     void stopProgram(qint64 taskId) override;
+    void finishPrograms(int withinMs) override;
     bool showOpen(FileChooser &chooser) override;
     void openFolder(const QString &folder) override;
     QString findExecutable(const QString &name) const override;

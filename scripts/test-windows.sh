@@ -35,6 +35,12 @@ ffmpeg -nostdin -v error -y -f lavfi -i sine=duration=3600:sample_rate=8000 -c:a
     "$clips/long.mkv"
 export QUILLON_CLIPS=$(windows_path "$clips")
 
+# A virtual screen for the programs that show real windows: the session's end asks those.
+export DISPLAY=:93
+Xvfb $DISPLAY -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+sleep 2
+
 failed=()
 passed=0
 for test in "$build"/tst_*.exe; do
@@ -53,11 +59,7 @@ for test in "$build"/tst_*.exe; do
     fi
 done
 
-# The program as a user starts it, from its own folder, on a virtual screen.
-export DISPLAY=:93
-Xvfb $DISPLAY -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-sleep 2
+# The program as a user starts it, from its own folder.
 (cd "$program" && WINEPATH= WINEQT_QPA_PLATFORM= wine Quillon.exe >/dev/null 2>&1 &)
 sleep 10
 mkdir -p "$build/../screenshots"

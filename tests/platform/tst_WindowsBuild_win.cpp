@@ -23,7 +23,8 @@ private slots:
     void converterRunsInsideTheJob();
     void convertsThroughTheMainWindow_data();
     void convertsThroughTheMainWindow();
-    void killedWhileConvertingLeavesNoConverter();
+    void endedWhileConverting_data();
+    void endedWhileConverting();
 };
 
 namespace {
@@ -133,19 +134,21 @@ void TestWindowsBuild::convertsThroughTheMainWindow_data()
 {
     QTest::addColumn<QString>("clip"); // made by scripts/test-windows.sh; empty: a broken one
     QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("focused"); // one of Quillon's windows has it: no notification
     QTest::newRow("MP4") << "clip.mp4"
-                         << "Il mio film è nuovo.mp4";
-    QTest::newRow("AVI") << "clip.avi"
-                         << "Un video è vecchio.avi";
+                         << "Il mio film è nuovo.mp4" << true;
+    QTest::newRow("AVI, out of sight") << "clip.avi"
+                                       << "Un video è vecchio.avi" << false;
     QTest::newRow("FLV") << "clip.flv"
-                         << "Festa è finita.flv";
-    QTest::newRow("broken") << QString() << "Rotto è.mp4";
+                         << "Festa è finita.flv" << true;
+    QTest::newRow("broken, out of sight") << QString() << "Rotto è.mp4" << false;
 }
 
 void TestWindowsBuild::convertsThroughTheMainWindow()
 {
     QFETCH(QString, clip);
     QFETCH(QString, name);
+    QFETCH(bool, focused);
     // Clips with a picture need encoders that the shipped, audio-only converter lacks.
     const QString clips = Clips();
     if (clips.isEmpty())
@@ -165,12 +168,18 @@ void TestWindowsBuild::convertsThroughTheMainWindow()
     FakeServices services;
     UseShippedConverter(services);
     services.converterVersion.clear(); // the shipped converter is asked
+    services.active = focused;
     FrmQuillon window(services);
     window.findChild<QLineEdit *>("txtInput")->setText(QDir::toNativeSeparators(video));
     window.findChild<QPushButton *>("cmdConvert")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!services.messages.isEmpty(), 60000);
 
     const QStringList left = QDir(folder).entryList(QDir::Files);
+    QCOMPARE(services.notifications.size(), focused ? 0 : 1);
+    if (!focused) {
+        QCOMPARE(services.notifications.first().summary, name);
+        QCOMPARE(services.notifications.first().body, services.messages.last().prompt);
+    }
     if (clip.isEmpty()) {
         QCOMPARE(services.messages.last().style, MessageStyle::Critical);
         QCOMPARE(left, QStringList{name});
@@ -203,19 +212,37 @@ void TestWindowsBuild::convertsThroughTheMainWindow()
     QDir(folder).removeRecursively();
 }
 
-void TestWindowsBuild::killedWhileConvertingLeavesNoConverter()
+void TestWindowsBuild::endedWhileConverting_data()
 {
+    QTest::addColumn<bool>("sessionEnds"); // else killed outright, as the task manager ends it
+    QTest::newRow("killed") << false;
+    QTest::newRow("the session ends") << true;
+}
+
+void TestWindowsBuild::endedWhileConverting()
+{
+    QFETCH(bool, sessionEnds);
     const QString clips = Clips();
     if (clips.isEmpty())
         QSKIP("QUILLON_CLIPS names no folder of clips");
+    // Wine's own way of ending the session: each program's windows are asked, then told.
+    const QString endSession = QStandardPaths::findExecutable("wineboot");
+    if (sessionEnds && endSession.isEmpty())
+        QSKIP("no wineboot to end the session with");
     QTemporaryDir dir;
     const QString video = dir.filePath("lungo.mkv");
     QVERIFY(QFile::copy(clips + "/long.mkv", video));
 
-    // Quillon with one conversion under way; it says which converter and which file.
+    // Quillon with one conversion under way; it says which converter and which file. Its
+    // window is a real one when the session is to ask it.
     QProcess quillon;
     quillon.setProgram(QCoreApplication::applicationDirPath() + "/quillon_convert_one.exe");
     quillon.setArguments({QDir::toNativeSeparators(video)});
+    if (sessionEnds) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "windows");
+        quillon.setProcessEnvironment(environment);
+    }
     quillon.start();
     QVERIFY(quillon.waitForStarted());
     QByteArray said;
@@ -228,13 +255,23 @@ void TestWindowsBuild::killedWhileConvertingLeavesNoConverter()
     const HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, DWORD(converter));
     QVERIFY(running);
 
-    // Killed outright, as the task manager ends it: the job takes the converter with it.
-    quillon.kill();
+    if (sessionEnds) {
+        QCOMPARE(QProcess::execute(endSession, {"--end-session", "--shutdown"}), 0);
+    } else {
+        quillon.kill();
+    }
     QVERIFY(quillon.waitForFinished(10000));
     // Without the job it would go on for most of a minute.
     const DWORD gone = WaitForSingleObject(running, 5000);
     CloseHandle(running);
     QCOMPARE(gone, DWORD(WAIT_OBJECT_0));
+    if (sessionEnds) {
+        // Stopped as a cancel stops it, before the session went on, and nothing was asked.
+        said += quillon.readAllStandardOutput();
+        QVERIFY2(!said.contains("message "), said.constData());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"lungo.mkv"});
+        return;
+    }
     QVERIFY2(QFileInfo::exists(part), qPrintable(part));
 
     // The next conversion to the same MP3 sweeps what the killed one left; a short video now.

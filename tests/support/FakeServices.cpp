@@ -47,6 +47,12 @@ void FakeServices::stopProgram(qint64 taskId)
         starter->stop(taskId);
 }
 
+void FakeServices::finishPrograms(int withinMs)
+{
+    if (starter)
+        starter->finishAll(withinMs);
+}
+
 bool FakeServices::showOpen(FileChooser &chooser)
 {
     openCalls.append(chooser);

@@ -46,7 +46,7 @@ FrmConverter::FrmConverter(DesktopServices &services, ConversionJob *job)
     setObjectName(QStringLiteral("frmConverter"));
     setAttribute(Qt::WA_DeleteOnClose);
     const ConversionJob::Setup &setup = job->setup();
-    videoName = QFileInfo(setup.input).fileName();
+    videoName = setup.videoName;
 
     lblVideo = new QLabel(QStringLiteral("Video: ") + setup.input, this);
     lblVideo->setObjectName(QStringLiteral("lblVideo"));

@@ -269,6 +269,14 @@ void FrmQuillon::endAll()
     });
 }
 
+void FrmQuillon::endSession()
+{
+    // Windows ends the program soon after asking, and it must not hold the session up.
+    constexpr int kStopWithinMs = 2000;
+    endAll();
+    services.finishPrograms(kStopWithinMs);
+}
+
 void FrmQuillon::setOuterHeightTwips(int twips)
 {
     // The window manager draws the title bar; what lies below it is the menu bar and the client.

@@ -37,6 +37,9 @@ public:
     // The program is asked to end from outside (a signal, the session's end): every conversion
     // stops as a cancel does, without asking, and the program quits with status 0.
     void endAll();
+    // The session ends: the same, but done before it returns, since nothing of this program
+    // may run once the session has gone on.
+    void endSession();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
