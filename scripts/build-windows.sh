@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds Quillon for 64-bit Windows into build-windows/Quillon/: Quillon.exe with the Qt and
-# mingw DLLs it loads, ffmpeg.exe and ffprobe.exe beside it, and the licences.
+# mingw DLLs it loads, ffmpeg.exe and ffprobe.exe beside it, and the licences; and its setup.
 #
 #   scripts/build-windows.sh [--test]
 #
 # Everything happens in the Debian 13 root of scripts/test-on-debian.sh: Debian's mingw-w64,
 # and Qt, lame and ffmpeg built from Debian's source packages once (scripts/windows-toolchain.sh,
 # kept in the root; the tarballs in ../shared/windows-toolchain are used where they are).
-# With --test it also runs the Windows tests under Debian's Wine.
+# It also makes the setup, build-windows/Quillon-VERSION-setup.exe, with Debian's nsis. With --test
+# it runs the Windows tests and the setup's round trip under Debian's Wine.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -26,9 +27,10 @@ if [[ ${1:-} != --in-root ]]; then
         cp "$shared"/*.tar.xz "$shared/SHA256SUMS" "$root$W/tarballs/"
     fi
     scripts/test-on-debian.sh trixie scripts/build-windows.sh --in-root "$@"
-    rm -rf build-windows/Quillon
+    rm -rf build-windows/Quillon build-windows/Quillon-*-setup.exe
     mkdir -p build-windows
-    cp -a "$root/work/quillon/build-windows/Quillon" build-windows/
+    cp -a "$root/work/quillon/build-windows/Quillon" "$root"/work/quillon/build-windows/Quillon-*-setup.exe \
+        build-windows/
     if [[ -d $root/work/quillon/build-windows/screenshots ]]; then
         cp -a "$root/work/quillon/build-windows/screenshots" build-windows/
     fi
@@ -98,6 +100,23 @@ cp packaging/copyright "$D/licenses/Quillon.txt"
 
 scripts/check-windows-layout.sh "$D"
 
+# The setup. The uninstaller removes the files listed here, the folders deepest first.
+version=$(sed -n 's/^project(Quillon VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+setup=build-windows/Quillon-$version-setup.exe
+list=$PWD/build-windows/setup-files.nsh
+(
+    cd "$D"
+    find . -mindepth 1 -type f | sort | sed -e 's|^\./||' -e 's|/|\\|g' -e 's/.*/!insertmacro Quillon_File "&"/'
+    find . -mindepth 1 -type d | sort -r | sed -e 's|^\./||' -e 's|/|\\|g' -e 's/.*/!insertmacro Quillon_Folder "&"/'
+) >"$list"
+rm -f build-windows/Quillon-*-setup.exe
+nice makensis -V2 -DVERSION="$version" -DSOURCE="$PWD/$D" -DICON="$PWD/$B/generated/quillon.ico" \
+    -DFILES="$list" -DOUTFILE="$PWD/$setup" packaging/windows/Quillon.nsi
+echo "== setup: $setup, $(du -k "$setup" | cut -f1) KiB"
+
 if [[ ${1:-} == --test ]]; then
-    scripts/test-windows.sh "$B" "$D"
+    status=0
+    scripts/test-windows.sh "$B" "$D" || status=1
+    scripts/test-windows-setup.sh "$setup" "$D" "$B/clips" build-windows/screenshots || status=1
+    exit $status
 fi
