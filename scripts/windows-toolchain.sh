@@ -90,6 +90,7 @@ build_qt() {
     sed -i 's|^set(__qt_initially_configured_toolchain_file .*|set(__qt_initially_configured_toolchain_file "${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw64.cmake")|' \
         "$W/qt6/lib/cmake/Qt6/qt.toolchain.cmake"
     cp -r "$src/LICENSES" "$W/qt6/LICENSES"
+    rm -rf "$b" "$src" # 1.5 GB that the cache does not need
 }
 
 build_ffmpeg() {
@@ -133,6 +134,7 @@ build_ffmpeg() {
         dpkg-parsechangelog -l "$lame/debian/changelog" -S Version | sed 's/^/  lame /'
         echo "with Debian's mingw-w64 GCC (gcc-mingw-w64-x86-64-posix)."
     } >"$W/ffmpeg/licenses/SOURCES.txt"
+    rm -rf "$W/build/lame" "$W/build/ffmpeg" "$W/ffmpeg-install" "$lame" "$ffsrc"
 }
 
 if [[ ! -f $W/qt6/lib/cmake/Qt6/qt.toolchain.cmake ]]; then
