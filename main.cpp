@@ -5,7 +5,6 @@
 #include "ui/main/FrmQuillon.h"
 
 #include <QApplication>
-#include <QSessionManager>
 
 int main(int argc, char *argv[])
 {
@@ -16,7 +15,5 @@ int main(int argc, char *argv[])
     FrmQuillon frmQuillon(services);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &frmQuillon, &FrmQuillon::endAll);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmQuillon,
-                     [&frmQuillon](QSessionManager &) { frmQuillon.endSession(); });
     return app.exec();
 }

@@ -15,13 +15,11 @@ void ShowNotification(const QString &applicationTitle, const QString &summary,
         QStringLiteral("org.freedesktop.Notifications"),
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    QString text = body;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     const QVariantMap hints{
         {QStringLiteral("desktop-entry"), QStringLiteral("io.quillon.Quillon")}};
     // Servers may read the body as markup: a file name must stay a file name.
     call << applicationTitle << uint(0) << QStringLiteral("quillon") << summary
-         << text.toHtmlEscaped() << QStringList() << hints << int(-1);
+         << body.toHtmlEscaped() << QStringList() << hints << int(-1);
     // Sent, never waited for: with no notification service nothing happens.
     bus.send(call);
 }

@@ -21,10 +21,8 @@ void ShowNotification(const QString &applicationTitle, const QString &summary,
         hide->setSingleShot(true);
         QObject::connect(hide, &QTimer::timeout, tray, &QSystemTrayIcon::hide);
     }
-    QString text = body;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     tray->setToolTip(applicationTitle);
     tray->show();
-    tray->showMessage(summary, text, QSystemTrayIcon::Information, kShownMs);
+    tray->showMessage(summary, body, QSystemTrayIcon::Information, kShownMs);
     hide->start(kShownMs + 1000);
 }

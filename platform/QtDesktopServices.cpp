@@ -80,7 +80,9 @@ QString QtDesktopServices::findExecutable(const QString &name) const
 
 void QtDesktopServices::notify(const QString &summary, const QString &body)
 {
-    ShowNotification(applicationTitle(), summary, body);
+    QString text = body;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    ShowNotification(applicationTitle(), summary, text);
 }
 
 bool QtDesktopServices::applicationActive() const

@@ -7,7 +7,6 @@
 #include "ui/main/FrmQuillon.h"
 
 #include <QApplication>
-#include <QSessionManager>
 #include <cstdio>
 
 namespace {
@@ -32,8 +31,6 @@ int main(int argc, char *argv[])
     FrmQuillon frmQuillon(services);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &frmQuillon, &FrmQuillon::endAll);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmQuillon,
-                     [&frmQuillon](QSessionManager &) { frmQuillon.endSession(); });
     Conversions &conversions = frmQuillon.runningConversions();
     // At once, or once the converter has said its version.
     QObject::connect(&conversions, &Conversions::started, &app, [](const ConversionJob *job) {

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QTimeEdit>
 #include <QUrl>
 
@@ -91,6 +92,9 @@ FrmQuillon::FrmQuillon(DesktopServices &services, QWidget *parent)
     SetBackground(this, kLightGrey);
     setAcceptDrops(true);
     services.setMessageOwner(this);
+    // The session's end: the logout, or Windows shutting down.
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager &) { endSession(); });
 
     DialogOpen.dialogTitle = QStringLiteral("Open File Video");
     DialogOpen.filter = QStringLiteral("Tutti i file video");

@@ -37,15 +37,15 @@ public:
     // The program is asked to end from outside (a signal, the session's end): every conversion
     // stops as a cancel does, without asking, and the program quits with status 0.
     void endAll();
-    // The session ends: the same, but done before it returns, since nothing of this program
-    // may run once the session has gone on.
-    void endSession();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The session ends: as endAll, but done before it returns, since nothing of this program
+    // may run once the session has gone on.
+    void endSession();
     void createControls();
     void formLoad();
     void setOuterHeightTwips(int twips);
