@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, checks the sources with clang-tidy, and runs every test:
 # once in the Release build and once built with AddressSanitizer and UndefinedBehaviorSanitizer.
-# In between it makes the .deb and starts the program installed from it. No display is needed.
+# In between it makes the .deb and starts the program installed from it. Last, it replays the
+# fuzz targets' seeds and kept inputs (scripts/fuzz.sh). No display is needed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
@@ -28,3 +29,6 @@ cmake --build build-sanitize -j2
     QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0 \
         LSAN_OPTIONS=suppressions=$PWD/../tests/lsan-suppressions.txt:print_suppressions=0 \
         UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j2)
+
+echo "== fuzz targets (replay)"
+scripts/fuzz.sh

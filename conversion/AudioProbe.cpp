@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <cmath>
 
 QStringList ProbeArguments(const QString &input)
 {
@@ -44,7 +45,7 @@ std::optional<double> TimeOf(const QJsonObject &object, const char *key)
 {
     bool ok = false;
     const double value = object.value(QLatin1String(key)).toString().toDouble(&ok);
-    return ok ? std::optional<double>(value) : std::nullopt;
+    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
 bool HasSideData(const QJsonObject &object, const QStringList &types)

@@ -1,7 +1,7 @@
 #include "conversion/ConversionEnd.h"
 
-#include <QtMath>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 std::optional<double> ExpectedSeconds(const AudioSpan &span, const std::optional<CutRange> &cut)
@@ -27,10 +27,20 @@ QString WithQuote(const QString &message, const QString &converterLine)
     return converterLine.isEmpty() ? message : message + kCrLf + converterLine;
 }
 
+// Whole seconds, written out without passing through an integer: a header may claim any
+// length at all.
+QString WholeSeconds(double seconds)
+{
+    return QString::number(std::round(seconds), 'f', 0);
+}
+
 QString Seconds(double seconds)
 {
-    return QString::number(qRound(seconds)) + QStringLiteral(" s");
+    return WholeSeconds(seconds) + QStringLiteral(" s");
 }
+
+// Longer than any recording: a header that claims this much is wrong.
+constexpr double kAbsurdSeconds = 100.0 * 365 * 24 * 3600;
 
 JobOutcome NoAudio(const QString &why, const QString &converterLine)
 {
@@ -60,7 +70,9 @@ JobOutcome NoReadableAudio(const EndFacts &facts, const ConverterLog &log)
 JobOutcome ClassifyEnd(const EndFacts &facts, const ConverterLog &log)
 {
     const ProcessEnd &end = facts.end;
-    const bool audioWritten = facts.writtenSeconds && *facts.writtenSeconds > 0;
+    // A file whose length could not be measured is not one without audio.
+    const bool audioWritten =
+        facts.outputWritten && (!facts.writtenSeconds || *facts.writtenSeconds > 0);
     if (facts.cancelled)
         return {JobEnd::Cancelled, MessageStyle::Plain, QString()};
     // Whatever the converter made of encrypted packets is noise, and never the user's MP3.
@@ -87,14 +99,18 @@ JobOutcome ClassifyEnd(const EndFacts &facts, const ConverterLog &log)
     }
     if (!audioWritten)
         return NoReadableAudio(facts, log);
-    const double written = *facts.writtenSeconds;
     const std::optional<double> expected = facts.expectedSeconds;
-    if (expected && written < *expected - 1.0)
+    if (facts.writtenSeconds && expected && *facts.writtenSeconds < *expected - 1.0) {
+        const QString written =
+            QStringLiteral("Audio più corto del previsto: ") + WholeSeconds(*facts.writtenSeconds);
+        const QString claimed =
+            *expected > kAbsurdSeconds
+                ? QStringLiteral(" s; la durata dichiarata dal video è impossibile, la sua "
+                                 "intestazione è errata.")
+                : QStringLiteral(" s su ") + Seconds(*expected) + QStringLiteral(".");
         return {JobEnd::ShortAudio, MessageStyle::Warning,
-                WithQuote(QStringLiteral("Audio più corto del previsto: ") +
-                              QString::number(qRound(written)) + QStringLiteral(" s su ") +
-                              QString::number(qRound(*expected)) + QStringLiteral(" s."),
-                          log.quotedLine())};
+                WithQuote(written + claimed, log.quotedLine())};
+    }
     return {JobEnd::Done, MessageStyle::Plain,
             QStringLiteral("Code : ") + QString::number(end.taskId) +
                 QStringLiteral(" Conversion done! ")};

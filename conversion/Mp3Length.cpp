@@ -118,20 +118,8 @@ InfoTag ReadInfoTag(const uchar *tag, qint64 available, qint64 streamBytes)
     return info;
 }
 
-} // namespace
-
-std::optional<double> Mp3AudioSeconds(const QString &path)
+double AudioSecondsOf(const uchar *data, qint64 size)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const qint64 size = file.size();
-    if (size == 0)
-        return 0.0;
-    const uchar *data = file.map(0, size);
-    if (!data)
-        return std::nullopt;
-
     qint64 samples = 0;
     int sampleRate = 0;
     InfoTag info;
@@ -165,11 +153,32 @@ std::optional<double> Mp3AudioSeconds(const QString &path)
         first = false;
         at += header->bytes;
     }
-    file.unmap(const_cast<uchar *>(data));
     if (sampleRate == 0)
         return 0.0;
     // The delay and padding hold no sound. The padding describes the end the encoder wrote;
     // a file that ends elsewhere (the tag's count does not match) keeps its last frames whole.
     samples -= info.delay + (info.frames ? info.padding : 0);
     return double(std::max<qint64>(samples, 0)) / sampleRate;
+}
+
+} // namespace
+
+std::optional<double> Mp3AudioSeconds(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const qint64 size = file.size();
+    if (size == 0)
+        return 0.0;
+    if (const uchar *data = file.map(0, size)) {
+        const double seconds = AudioSecondsOf(data, size);
+        file.unmap(const_cast<uchar *>(data));
+        return seconds;
+    }
+    // Some network and FUSE file systems cannot map a file; they can all read one.
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != size)
+        return std::nullopt;
+    return AudioSecondsOf(reinterpret_cast<const uchar *>(bytes.constData()), size);
 }

@@ -24,17 +24,23 @@ void ProgressReport::feed(const QByteArray &chunk)
     });
 }
 
+// Both lengths come from the video, and may be anything: the share is clamped before it
+// becomes an integer.
 int ProgressPercent(double writtenSeconds, double expectedSeconds)
 {
-    if (expectedSeconds <= 0)
+    if (!(expectedSeconds > 0) || !(writtenSeconds > 0))
         return 0;
-    return std::clamp(int(writtenSeconds / expectedSeconds * 100), 0, 99);
+    const double share = writtenSeconds / expectedSeconds * 100;
+    return share < 99 ? int(share) : 99;
 }
 
 qint64 RemainingMs(qint64 elapsedMs, double writtenSeconds, double expectedSeconds)
 {
-    if (writtenSeconds <= 0 || expectedSeconds <= 0)
+    if (!(writtenSeconds > 0) || !(expectedSeconds > 0))
         return -1;
     const double done = std::min(1.0, writtenSeconds / expectedSeconds);
-    return static_cast<qint64>(std::ceil(static_cast<double>(elapsedMs) * (1.0 - done) / done));
+    const double remaining = std::ceil(static_cast<double>(elapsedMs) * (1.0 - done) / done);
+    // Beyond a year nothing useful can be said.
+    constexpr double kLongest = 365.0 * 24 * 3600 * 1000;
+    return remaining <= kLongest ? static_cast<qint64>(remaining) : -1;
 }
