@@ -63,13 +63,15 @@ public:
         at += 2;
         return int(text[at - 2].unicode() - u'0') * 10 + int(text[at - 1].unicode() - u'0');
     }
-    // One or more digits; their value.
+    // One or more digits; their value, empty when there are none or too many to hold.
     std::optional<qint64> number()
     {
         const qsizetype from = at;
         if (skip(IsAsciiDigit) == 0)
             return std::nullopt;
-        return text.mid(from, at - from).toLongLong();
+        bool ok = false;
+        const qint64 value = text.mid(from, at - from).toLongLong(&ok);
+        return ok ? std::optional<qint64>(value) : std::nullopt;
     }
 
 private:
@@ -95,10 +97,14 @@ std::optional<QStringView> Context(QStringView line, qsizetype &at)
         line[close + 1] != u' ')
         return std::nullopt;
     const QStringView inside = line.mid(at + 1, close - at - 1);
-    const qsizetype address = inside.lastIndexOf(u" @ 0x");
+    const qsizetype address = inside.lastIndexOf(u" @ ");
     if (address < 0)
         return std::nullopt;
-    const QStringView hex = inside.mid(address + 5);
+    // The context's address, as the system's C library writes a pointer: "0x5f" on Linux,
+    // "00007ffffe8a4400" on Windows.
+    QStringView hex = inside.mid(address + 3);
+    if (hex.startsWith(u"0x"))
+        hex = hex.mid(2);
     if (hex.isEmpty() || !std::all_of(hex.begin(), hex.end(), IsHexDigit))
         return std::nullopt;
     at = close + 2;
@@ -107,6 +113,7 @@ std::optional<QStringView> Context(QStringView line, qsizetype &at)
 
 struct ListedStream
 {
+    qint64 number = 0;
     QStringView kind;  // "Audio", "Video", ...
     QStringView codec; // "aac"
 };
@@ -115,8 +122,10 @@ struct ListedStream
 std::optional<ListedStream> ListedStreamOf(const QString &text)
 {
     Scanner scan(text);
-    if (scan.skip(IsAsciiSpace) == 0 || !scan.take(u"Stream ") || !StreamNumber(scan) ||
-        scan.skip([](QChar c) { return !IsAsciiSpace(c); }) == 0 ||
+    if (scan.skip(IsAsciiSpace) == 0 || !scan.take(u"Stream "))
+        return std::nullopt;
+    const std::optional<qint64> number = StreamNumber(scan);
+    if (!number || scan.skip([](QChar c) { return !IsAsciiSpace(c); }) == 0 ||
         text[scan.position() - 1] != u':' || !scan.take(u" "))
         return std::nullopt;
     const QStringView kind = scan.word();
@@ -125,20 +134,20 @@ std::optional<ListedStream> ListedStreamOf(const QString &text)
     const QStringView codec = scan.word();
     if (codec.isEmpty())
         return std::nullopt;
-    return ListedStream{kind, codec};
+    return ListedStream{*number, kind, codec};
 }
 
-// "  Stream #0:1 -> #0:0 (aac (native) -> mp3 (libmp3lame))": the input stream that becomes
-// the output's only one.
-std::optional<int> MappedStream(const QString &text)
+// "  Stream #0:1 -> #0:0 (aac (native) -> mp3 (libmp3lame))": an input stream that goes
+// into the output.
+std::optional<qint64> MappedStream(const QString &text)
 {
     Scanner scan(text);
     if (scan.skip(IsAsciiSpace) == 0 || !scan.take(u"Stream "))
         return std::nullopt;
     const std::optional<qint64> from = StreamNumber(scan);
-    if (!from || !scan.take(u" -> #0:0") || IsWordChar(scan.peek()))
+    if (!from || !scan.take(u" -> ") || !StreamNumber(scan) || IsWordChar(scan.peek()))
         return std::nullopt;
-    return int(*from);
+    return from;
 }
 
 // "Input #0, " and the like: the head of a section of the listing.
@@ -296,26 +305,62 @@ QString ConverterLog::addLine(const QString &line)
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return text;
+    // The converter tags every line it starts; an untagged one goes on with the line before,
+    // and may be anything the video holds (a tag's value, broken over lines).
+    const bool tagged = parsed.tagged;
+    const bool listingLine = tagged && level == LogLevel::Info && IsAsciiSpace(text.front());
+    const bool inputHead = tagged && IsHead(text, u"Input #");
+    const bool outputHead = tagged && IsHead(text, u"Output #");
+    const bool mappingHead = tagged && text.startsWith(u"Stream mapping:");
+    // A listing of the input or the output prints the video's tags as they are, and a tag's
+    // name may hold line breaks and text that looks like the converter's own. Whatever is said
+    // inside a listing, which then goes on, was the video's text.
+    if (listing != Listing::None &&
+        (listingLine || (listing == Listing::Input && (outputHead || mappingHead)))) {
+        pendingError.clear();
+        pendingWarning.clear();
+    }
+    if (inputHead)
+        listing = Listing::Input;
+    else if (outputHead)
+        listing = Listing::Output;
+    else if (mappingHead)
+        listing = Listing::None;
+
     if (!duration)
         duration = DurationFromLogLine(text);
-    if (IsHead(text, u"Input #")) {
-        section = Section::Input;
-    } else if (IsHead(text, u"Output #") || text.startsWith(u"Stream mapping:")) {
-        section = Section::Output;
-    }
-    if (section == Section::Input) {
+    if (listing == Listing::Input && listingLine) {
         if (const std::optional<ListedStream> listed = ListedStreamOf(text)) {
             if (listed->kind == u"Video")
                 videoCodecs << listed->codec.toString();
+            if (listed->kind == u"Audio")
+                audioStreams << listed->number;
         }
     }
-    if (const std::optional<int> from = MappedStream(text))
-        converted = from;
+    // The audio that becomes the MP3; a cover picture may go into it too.
+    if (const std::optional<qint64> from = listingLine ? MappedStream(text) : std::nullopt) {
+        if (!converted && audioStreams.contains(*from))
+            converted = int(*from);
+    }
 
     const bool error =
         level == LogLevel::Panic || level == LogLevel::Fatal || level == LogLevel::Error;
     // A line without a tag only goes on with the one before, which already spoke.
-    if ((error || level == LogLevel::Warning) && parsed.tagged && mayBeQuoted(parsed))
-        (error ? lastError : lastWarning) = WithoutOptionHint(parsed.message.trimmed());
+    if ((error || level == LogLevel::Warning) && tagged && mayBeQuoted(parsed)) {
+        const QString said = WithoutOptionHint(parsed.message.trimmed());
+        if (listing == Listing::None) {
+            (error ? lastError : lastWarning) = said;
+            (error ? pendingError : pendingWarning).clear();
+        } else {
+            (error ? pendingError : pendingWarning) = said;
+        }
+    }
     return text;
+}
+
+QString ConverterLog::quotedLine() const
+{
+    const QString &error = pendingError.isEmpty() ? lastError : pendingError;
+    const QString &warning = pendingWarning.isEmpty() ? lastWarning : pendingWarning;
+    return error.isEmpty() ? warning : error;
 }

@@ -40,12 +40,12 @@ public:
     QString addLine(const QString &line);
 
     std::optional<double> inputDuration() const { return duration; }
-    // The input stream the converter turns into the MP3.
+    // The input's audio stream that the converter turns into the MP3.
     std::optional<int> convertedStream() const { return converted; }
     // The line to quote under a failure: the converter's last error that names a cause, else
     // its last warning; empty rather than a line that says nothing. A closing line that only
     // wraps the error before it never wins over that error.
-    QString quotedLine() const { return lastError.isEmpty() ? lastWarning : lastError; }
+    QString quotedLine() const;
 
 private:
     bool mayBeQuoted(const LogLine &line) const;
@@ -54,11 +54,15 @@ private:
 
     bool cut;
     LogLevel level = LogLevel::Unknown; // of the line before
-    enum class Section { None, Input, Output };
-    Section section = Section::None;
+    enum class Listing { None, Input, Output };
+    Listing listing = Listing::None; // the one being printed
     std::optional<double> duration;
     QStringList videoCodecs;
+    QList<qint64> audioStreams;
     std::optional<int> converted;
     QString lastError;
     QString lastWarning;
+    // Said inside a listing: the video's own text, if the listing goes on after it.
+    QString pendingError;
+    QString pendingWarning;
 };

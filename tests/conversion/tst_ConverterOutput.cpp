@@ -168,7 +168,8 @@ void TestConverterOutput::failureQuotesTheConvertersOwnWords_data()
     // what the prober and the progress report said.
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<double>("written"); // seconds of audio in the file; -1: no file
+    // Seconds of audio in the file; -1: no file; -2: a file whose length cannot be measured.
+    QTest::addColumn<double>("written");
     QTest::addColumn<bool>("cut");       // from second 10 to the end
     QTest::addColumn<QString>("prompt");
     // "audio": one audio stream; "converting": that, and the progress report came; "silent":
@@ -291,6 +292,36 @@ void TestConverterOutput::failureQuotesTheConvertersOwnWords_data()
         << unreadable + "\r\nError submitting packet to decoder: Invalid data found when "
                         "processing input"
         << QString("converting");
+    // Windows' C library writes a context's address without "0x", and ffmpeg.exe returns its
+    // error codes whole.
+    QTest::newRow("contexts as Windows writes them")
+        << opened + QStringList{"[aac @ 00000218a3c4d5e0] [error] Number of bands (31) exceeds "
+                                "limit (14).",
+                                "[h264 @ 00000218a3c4e6f0] [error] no frame!"}
+        << -1094995529 << -1.0 << false
+        << "Conversione non riuscita (codice -1094995529).\r\nNumber of bands (31) exceeds limit "
+           "(14)."
+        << QString("audio");
+    // A tag's name is printed as it stands, line breaks and all, in both listings.
+    const QStringList brokenName = {"[info]   Metadata:", "[info]     note",
+                                    "[error] disk is full!: value",
+                                    "[info]     encoder         : Lavf59.27.100"};
+    QTest::newRow("a tag's name broken over lines is not the converter's words")
+        << QStringList{"[info] Input #0, matroska,webm, from '/v/a.mkv':"} + brokenName +
+               opened.mid(1) + mp3Listing.mid(0, 1) + brokenName + mp3Listing.mid(1)
+        << 0 << 1.0 << false << "Audio più corto del previsto: 1 s su 29 s." << QString("audio");
+    const QString claims = "[info]   Duration: %1, start: 0.000000, bitrate: N/A";
+    QTest::newRow("a header that claims 80 years, in true numbers")
+        << QStringList{claims.arg("700000:00:00.00")} << 0 << 4.0 << false
+        << "Audio più corto del previsto: 4 s su 2520000000 s." << QString("audio");
+    QTest::newRow("a header that claims more than anything lasts")
+        << QStringList{claims.arg("99999999999:00:00.00")} << 0 << 4.0 << false
+        << "Audio più corto del previsto: 4 s; la durata dichiarata dal video è impossibile, la "
+           "sua intestazione è errata."
+        << QString("audio");
+    QTest::newRow("an MP3 whose length cannot be measured is kept")
+        << opened + mp3Listing << 0 << -2.0 << false << "Code : 4242 Conversion done! "
+        << QString("converting");
     QTest::newRow("fatal counts as an error")
         << QStringList{"[fatal] /v/clip.avi: Permission denied"} << 1 << -1.0 << false
         << "Conversione non riuscita (codice 1).\r\n/v/clip.avi: Permission denied" << QString("");
@@ -315,7 +346,7 @@ void TestConverterOutput::failureQuotesTheConvertersOwnWords()
         facts.probedAudio = probe == "silent" ? 0 : 1;
     facts.converting = probe == "converting";
     facts.end = {4242, false, exitCode, "Conversion failed!"};
-    facts.outputWritten = written >= 0;
+    facts.outputWritten = written >= 0 || written == -2;
     if (written >= 0)
         facts.writtenSeconds = written;
     if (cut)
@@ -351,7 +382,15 @@ void TestConverterOutput::oddLinesAreReadAsTheConverterMeantThem_data()
                        "[info] Stream mapping:",
                        "[info]   Stream #0:1 -> #0:0 (aac (native) -> mp3)"}
         << false << 1 << QString();
-    QTest::newRow("an output stream that is not the first")
+    QTest::newRow("a cover picture goes first, the audio after it")
+        << QStringList{input,
+                       "[info]   Stream #0:0[0x1](und): Audio: aac (LC), 44100 Hz, stereo",
+                       "[info]   Stream #0:1[0x2](und): Video: h264 (High), yuv420p",
+                       "[info]   Stream #0:2[0x0]: Video: mjpeg (Baseline), 160x120 (attached pic)",
+                       "[info] Stream mapping:", "[info]   Stream #0:2 -> #0:0 (copy)",
+                       "[info]   Stream #0:0 -> #0:1 (aac (native) -> mp3 (libmp3lame))"}
+        << false << 0 << QString();
+    QTest::newRow("a stream mapped that is not listed as audio")
         << QStringList{input, "[info]   Stream #0:1 -> #0:01 (aac (native) -> mp3 (libmp3lame))"}
         << false << -1 << QString();
     QTest::newRow("two contexts, the inner one speaks")
