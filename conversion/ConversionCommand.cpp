@@ -71,8 +71,11 @@ ConversionCommand BuildConversionCommand(const QString &program, const QString &
     // Paths are absolute, so no name reads as one of the converter's protocols ("http:",
     // "concat:", "pipe:"); allowing local files only is the second line of defence.
     const QStringList localOnly = {QStringLiteral("-protocol_whitelist"), QStringLiteral("file")};
-    command.arguments << localOnly << QStringLiteral("-i") << shortInput << audio << localOnly
-                      << QStringLiteral("-f") << QStringLiteral("mp3") << writeTo;
+    // A cover picture goes into the MP3's tag as it is: the tag takes JPEG and PNG alike, and
+    // the Windows converter has no picture encoder to turn it into anything else.
+    const QStringList pictureAsItIs = {QStringLiteral("-c:v"), QStringLiteral("copy")};
+    command.arguments << localOnly << QStringLiteral("-i") << shortInput << audio << pictureAsItIs
+                      << localOnly << QStringLiteral("-f") << QStringLiteral("mp3") << writeTo;
     command.text += QStringLiteral(" -i ") + shortInput +
                     (cut ? QStringLiteral(" ") : QStringLiteral("  ")) + audioText +
                     QLatin1Char(' ') + outputBase;

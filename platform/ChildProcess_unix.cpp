@@ -35,3 +35,9 @@ void ChildProcess::Stop(QProcess &process)
     // The converter ends its file and stops on SIGTERM.
     process.terminate();
 }
+
+bool ChildProcess::Crashed(QProcess::ExitStatus status, int)
+{
+    // A signal ended it; an exit code, however odd, is its own.
+    return status == QProcess::CrashExit;
+}

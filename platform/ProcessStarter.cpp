@@ -85,7 +85,7 @@ StartResult ProcessStarter::start(const QString &program, const QStringList &arg
                 running.remove(taskId);
                 process->deleteLater();
                 if (callbacks.onEnd)
-                    callbacks.onEnd(ProcessEnd{taskId, status == QProcess::CrashExit, exitCode,
+                    callbacks.onEnd(ProcessEnd{taskId, ChildProcess::Crashed(status, exitCode), exitCode,
                                                errors->lastLine()});
                 keepAlive.reset();
             });

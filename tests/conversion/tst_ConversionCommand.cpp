@@ -92,7 +92,7 @@ void TestConversionCommand::argumentsKeepEachPathWhole()
                                   "-nostats", "-stats_period", "1", "-progress",    "pipe:1",    "-y"};
     const QStringList tail = {
         "-protocol_whitelist", "file", "-i", input, "-ar", "44100", "-ab", "128k", "-ac", "2",
-        "-protocol_whitelist", "file", "-f", "mp3", temp};
+        "-c:v", "copy", "-protocol_whitelist", "file", "-f", "mp3", temp};
 
     const ConversionCommand whole = BuildConversionCommand("/t/ffmpeg", input, output, {}, temp);
     QCOMPARE(whole.arguments, controls + tail);

@@ -169,7 +169,7 @@ void TestConversions::wholeFileStartsTheConverter()
     QVERIFY(QFileInfo::exists(temp));
     const QStringList rest = {
         "-protocol_whitelist", "file", "-i", input, "-ar", "44100", "-ab", "128k", "-ac", "2",
-        "-protocol_whitelist", "file", "-f", "mp3", temp};
+        "-c:v", "copy", "-protocol_whitelist", "file", "-f", "mp3", temp};
     QCOMPARE(start.arguments, kControls + rest);
     QCOMPARE(start.mode, WindowMode::MaximizedFocus);
     QVERIFY(services->messages.isEmpty()); // nothing is said until the converter has ended
@@ -207,7 +207,8 @@ void TestConversions::cutCommands()
     QCOMPARE(services->starts[0].arguments,
              kControls + range.split(' ') +
                  QStringList({"-protocol_whitelist", "file", "-i", clip, "-ar", "44100", "-ab",
-                              "128k", "-ac", "2", "-protocol_whitelist", "file", "-f", "mp3",
+                              "128k", "-ac", "2", "-c:v", "copy", "-protocol_whitelist",
+                              "file", "-f", "mp3",
                               services->writtenFile(0)}));
 }
 

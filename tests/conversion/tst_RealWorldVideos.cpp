@@ -42,6 +42,16 @@ QStringList Sound(int seconds, int hz = 440)
     return {"-f", "lavfi", "-i", QString("sine=frequency=%1:duration=%2").arg(hz).arg(seconds)};
 }
 
+// A sound, a picture and a PNG cover, as phones and editors write an MP4.
+QStringList WithCover(int seconds)
+{
+    return Sound(seconds) + Picture(seconds) +
+           QStringList{"-f",    "lavfi", "-i",     "testsrc=size=64x48:rate=1:duration=1",
+                       "-map",  "0:a",   "-map",   "1:v",
+                       "-map",  "2:v",   "-c:v:1", "png",
+                       "-disposition:v:1", "attached_pic"};
+}
+
 } // namespace
 
 // Videos as other programs make them, odd but real: the end names what really happened, judged
@@ -103,21 +113,25 @@ void TestRealWorldVideos::allTheAudioIsThere_data()
     QTest::addColumn<QStringList>("make"); // ffmpeg arguments before the output
     QTest::addColumn<QByteArray>("patch"); // what to patch afterwards
     QTest::addColumn<double>("seconds");   // the audio that is there
+    QTest::addColumn<QByteArray>("carried"); // what the MP3 holds besides the audio
 
     QTest::newRow("AVI whose header sizes are far too large")
         << "inflated.avi" << Sound(2) + Picture(2) + QStringList{"-shortest"} << QByteArray("sizes")
-        << 2.0;
+        << 2.0 << QByteArray();
     QTest::newRow("audio 5 s shorter than the picture")
-        << "short.mp4" << Sound(5) + Picture(10) << QByteArray() << 5.0;
+        << "short.mp4" << Sound(5) + Picture(10) << QByteArray() << 5.0 << QByteArray();
     QTest::newRow("audio that starts 3 s late")
         << "late.mp4"
         << QStringList{"-f", "lavfi", "-itsoffset", "3", "-i", "sine=duration=7"} + Picture(10) +
                QStringList{"-map", "1:v", "-map", "0:a"}
-        << QByteArray() << 7.0;
+        << QByteArray() << 7.0 << QByteArray();
     QTest::newRow("two audio tracks, the converted one the shorter")
         << "two.mp4" << Sound(2) + Sound(6, 880) + Picture(6) + QStringList{"-map", "2:v",  "-map",
                                                                             "0:a",  "-map", "1:a"}
-        << QByteArray() << 2.0;
+        << QByteArray() << 2.0 << QByteArray();
+    // Its picture goes into the MP3's tag as it is.
+    QTest::newRow("a cover picture")
+        << "cover.mp4" << WithCover(3) << QByteArray() << 3.0 << QByteArray("APIC");
 }
 
 void TestRealWorldVideos::allTheAudioIsThere()
@@ -126,6 +140,7 @@ void TestRealWorldVideos::allTheAudioIsThere()
     QFETCH(QStringList, make);
     QFETCH(QByteArray, patch);
     QFETCH(double, seconds);
+    QFETCH(QByteArray, carried);
     const QString input = dir->filePath(name);
     QVERIFY(Ffmpeg(make << input));
     if (patch == "sizes") {
@@ -150,6 +165,14 @@ void TestRealWorldVideos::allTheAudioIsThere()
         QFAIL("the MP3 could not be read");
     qInfo("%s: audio %.2f s, written %.2f s", qPrintable(name), seconds, *written);
     QVERIFY2(qAbs(*written - seconds) < 0.2, qPrintable(QString::number(*written)));
+    if (!carried.isEmpty()) {
+        // The tag's picture frame, and in it the PNG's own bytes.
+        const QByteArray bytes = ReadAll(mp3);
+        const qsizetype frame = bytes.indexOf(carried);
+        QVERIFY2(frame > 0, "no picture in the MP3");
+        QVERIFY(bytes.indexOf("image/png", frame) > frame);
+        QVERIFY(bytes.indexOf("\x89PNG\r\n", frame) > frame);
+    }
 }
 
 void TestRealWorldVideos::noAudioSaysWhy_data()
@@ -224,6 +247,18 @@ void TestRealWorldVideos::encryptedAudioIsRefused_data()
                                                           "-encryption_kid",
                                                           "ffeeddccbbaa99887766554433221100"}
                                        << false;
+    // The cover goes into the MP3 first: the audio converted is still the one judged.
+    QTest::newRow("common encryption under a cover")
+        << WithCover(3) + QStringList{"-shortest",
+                                      "-c:a",
+                                      "aac",
+                                      "-encryption_scheme",
+                                      "cenc-aes-ctr",
+                                      "-encryption_key",
+                                      "00112233445566778899aabbccddeeff",
+                                      "-encryption_kid",
+                                      "ffeeddccbbaa99887766554433221100"}
+        << false;
     // The converter fails before it picks a stream: the prober still tells.
     QTest::newRow("iTunes protection, cut off after the header")
         << Sound(3) + Picture(3) +
