@@ -62,12 +62,12 @@ private slots:
     void progressRisesToTheEndAndTheMp3AppearsLast();
     void cancelHalfwayLeavesNothing();
     void failingReplacementLeavesTheOldMp3();
-    void converterKilledBySignalIsACrash();
+    void converterThatCrashesIsSaidToHaveCrashed();
     void cutBeyondTheEndExtractsNoAudio();
     void sameOutputTwiceStartsOneConverter();
 
 private:
-    void useFakeConverter(const QString &script);
+    void useStandIn(const QStringList &steps);
     // Waits until the conversion has told its outcome: the count-th message.
     void waitForMessage(int count = 1);
     QStringList filesBesideTheClips() const;
@@ -75,6 +75,7 @@ private:
     QTemporaryDir clips; // made once: the long one takes a few seconds
     QString longClip;
     std::unique_ptr<QTemporaryDir> dir;
+    QString converter; // as Quillon finds it
     std::unique_ptr<FakeServices> services;
     std::unique_ptr<Conversions> conversions;
 };
@@ -94,7 +95,8 @@ void TestConversionEndToEnd::init()
     services->pathConverter.clear(); // only the converter beside the program may be used
     services->appFolder = dir->filePath("app");
     QVERIFY(QDir().mkdir(services->appFolder));
-    QVERIFY(QFile::link(QUILLON_FFMPEG, services->appFolder + "/ffmpeg"));
+    converter = InstallConverter(services->appFolder);
+    QVERIFY(!converter.isEmpty());
     conversions = std::make_unique<Conversions>(*services);
 }
 
@@ -105,10 +107,9 @@ void TestConversionEndToEnd::cleanup()
     QFile::remove(clips.filePath("long.mp3"));
 }
 
-void TestConversionEndToEnd::useFakeConverter(const QString &script)
+void TestConversionEndToEnd::useStandIn(const QStringList &steps)
 {
-    QFile::remove(services->appFolder + "/ffmpeg");
-    QVERIFY(WriteFakeConverter(services->appFolder + "/ffmpeg", script));
+    QVERIFY(!InstallStandIn(services->appFolder, steps).isEmpty());
 }
 
 void TestConversionEndToEnd::waitForMessage(int count)
@@ -144,7 +145,7 @@ void TestConversionEndToEnd::wholeFile()
     QCOMPARE(services->messages[0].prompt,
              "Code : " + QString::number(taskId) + " Conversion done! ");
     QCOMPARE(services->messages[0].style, MessageStyle::Plain);
-    QCOMPARE(services->starts[0].program, services->appFolder + "/ffmpeg");
+    QCOMPARE(services->starts[0].program, converter);
 
     const Probe mp3 = probe(dir->filePath("clip.mp3"));
     QCOMPARE(mp3.codecs, QStringList{"mp3"});
@@ -214,10 +215,8 @@ void TestConversionEndToEnd::failingReplacementLeavesTheOldMp3()
     old.close();
     const QByteArray before = read(mp3);
 
-    useFakeConverter("for last; do :; done\n"
-                     "printf 'half-written audio' > \"$last\"\n"
-                     "echo '[error] Error while decoding stream #0:1' >&2\n"
-                     "exit 1");
+    useStandIn({"write half-written audio", "err [error] Error while decoding stream #0:1",
+                "exit 1"});
     services->questionAnswers.enqueue(MessageAnswer::Yes);
     QVERIFY(conversions->request({input, {}, {}, {}}));
     waitForMessage(2); // the replace question, then the outcome
@@ -227,12 +226,11 @@ void TestConversionEndToEnd::failingReplacementLeavesTheOldMp3()
     QCOMPARE(QDir(dir->path()).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
-void TestConversionEndToEnd::converterKilledBySignalIsACrash()
+void TestConversionEndToEnd::converterThatCrashesIsSaidToHaveCrashed()
 {
     const QString input = dir->filePath("clip.flv");
     QVERIFY(MakeClip(input, 1));
-    useFakeConverter("for last; do :; done\nprintf 'x' > \"$last\"\necho '[error] about to fail' >&2\n"
-                     "kill -SEGV $$");
+    useStandIn({"write x", "err [error] about to fail", "crash"});
     QVERIFY(conversions->request({input, {}, {}, {}}));
     waitForMessage();
     QCOMPARE(services->messages.last().prompt,

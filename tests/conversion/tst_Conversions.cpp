@@ -264,8 +264,8 @@ void TestConversions::converterIsLookedUpBesideTheProgramThenOnThePath()
     QCOMPARE(services->starts.last().program, "/usr/bin/ffmpeg");
     services->finish(0, 1);
 
-    const QString beside = services->appFolder + "/ffmpeg";
-    QVERIFY(WriteFakeConverter(beside, "exit 0"));
+    const QString beside = InstallStandIn(services->appFolder, {"exit 0"});
+    QVERIFY(!beside.isEmpty());
     QVERIFY(request(clip));
     QCOMPARE(services->starts.last().program, beside);
 }

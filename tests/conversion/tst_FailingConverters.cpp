@@ -1,4 +1,5 @@
 #include "FakeServices.h"
+#include "Processes.h"
 #include "TestClips.h"
 #include "conversion/Conversions.h"
 #include "ui/converter/FrmConverter.h"
@@ -6,35 +7,8 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QtTest>
-#include <csignal>
 
 namespace {
-// Resident memory of this process, in kilobytes.
-qint64 ResidentKb()
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
-// Whether a process still runs whose command line mentions text.
-bool AnyProcessMentions(const QByteArray &text)
-{
-    const QStringList pids = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &pid : pids) {
-        QFile cmdline("/proc/" + pid + "/cmdline");
-        if (pid.toLongLong() > 0 && cmdline.open(QIODevice::ReadOnly) &&
-            cmdline.readAll().contains(text))
-            return true;
-    }
-    return false;
-}
-
 const QByteArray kOldMp3("ID3 the user's precious old audio");
 const QByteArray kNewMp3 = Mp3Frames(10); // what a stand-in that succeeds writes
 } // namespace
@@ -86,47 +60,52 @@ void TestFailingConverters::cleanup()
 
 void TestFailingConverters::misbehaviour_data()
 {
-    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("steps");
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<QString>("prompt"); // empty: no message
     QTest::addColumn<bool>("replaced");
-    const QString lastArgument = "for last; do :; done\n";
     QTest::newRow("exits 1 with a message")
-        << "echo '[error] Unknown encoder libmp3lame' >&2\nexit 1" << false
+        << QStringList{"err [error] Unknown encoder libmp3lame", "exit 1"} << false
         << "Conversione non riuscita (codice 1).\r\nUnknown encoder libmp3lame" << false;
-    QTest::newRow("dies of a segmentation fault")
-        << lastArgument +
-               "printf 'half' > \"$last\"\necho '[error] about to fail' >&2\nkill -SEGV $$"
-        << false << "Conversione non riuscita (codice crash).\r\nabout to fail" << false;
-    QTest::newRow("hangs until stopped")
-        << "trap '' TERM INT\nwhile :; do sleep 0.1; done" << true << QString() << false;
+    QTest::newRow("dies of a bad pointer")
+        << QStringList{"write half", "err [error] about to fail", "crash"} << false
+        << "Conversione non riuscita (codice crash).\r\nabout to fail" << false;
+    QTest::newRow("aborts") << QStringList{"write half", "err [error] Assertion failed", "abort"}
+                            << false << "Conversione non riuscita (codice crash).\r\nAssertion failed"
+                            << false;
+    QTest::newRow("hangs until stopped") << QStringList{"hang"} << true << QString() << false;
     QTest::newRow("writes 20 MB of output")
-        << "yes '[info] frame=  100 fps=0.0 q=-0.0 size=0kB time=00:00:00.00 bitrate=N/A' | head "
-           "-c "
-           "20000000 >&2\necho >&2\necho '[fatal] Error: out of patience' >&2\nexit 1"
+        << QStringList{"flood 20000000 [info] frame=  100 fps=0.0 q=-0.0 size=0kB "
+                       "time=00:00:00.00 bitrate=N/A",
+                       "err ", "err [fatal] Error: out of patience", "exit 1"}
         << false << "Conversione non riuscita (codice 1).\r\nError: out of patience" << false;
     QTest::newRow("never reports progress")
-        << lastArgument + "sleep 0.2\ncat \"${0%/*}/new.mp3\" > \"$last\"\nexit 0" << false
+        << QStringList{"sleep 200", "copy new.mp3", "exit 0"} << false
         << "Code : %1 Conversion done! " << true;
     QTest::newRow("reports garbage progress")
-        << lastArgument + "echo '  Duration: 00:00:10.00, start: 0' >&2\n"
-                          "printf 'out_time_us=12abc\\nout_time_us=\\nprogress=what\\n\\001\\002\\n"
-                          "out_time_us=-77\\nout_time_us=99999999999999999999999\\n'\n"
-                          "cat \"${0%/*}/new.mp3\" > \"$last\"\nexit 0"
+        << QStringList{"err   Duration: 00:00:10.00, start: 0",
+                       "out out_time_us=12abc",
+                       "out out_time_us=",
+                       "out progress=what",
+                       "out \x01\x02",
+                       "out out_time_us=-77",
+                       "out out_time_us=99999999999999999999999",
+                       "copy new.mp3",
+                       "exit 0"}
         << false << "Code : %1 Conversion done! " << true;
     QTest::newRow("exits 0 without writing the output")
-        << "echo '[warning] nothing to do' >&2\nexit 0" << false
+        << QStringList{"err [warning] nothing to do", "exit 0"} << false
         << "Conversione non riuscita (codice 0).\r\nnothing to do" << false;
 }
 
 void TestFailingConverters::misbehaviour()
 {
-    QFETCH(QString, script);
+    QFETCH(QStringList, steps);
     QFETCH(bool, cancel);
     QFETCH(QString, prompt);
     QFETCH(bool, replaced);
-    const QString program = services->appFolder + "/ffmpeg";
-    QVERIFY(WriteFakeConverter(program, script));
+    const QString program = InstallStandIn(services->appFolder, steps);
+    QVERIFY(!program.isEmpty());
     const QString input = dir->filePath("clip.avi");
     QVERIFY(MakeClip(input, 1));
     const QString mp3 = dir->filePath("clip.mp3");
@@ -160,8 +139,8 @@ void TestFailingConverters::misbehaviour()
     QCOMPARE(result.readAll(), replaced ? kNewMp3 : kOldMp3);
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({"clip.avi", "clip.mp3"}));
-    QVERIFY(::kill(pid_t(taskId), 0) != 0);
-    QTRY_VERIFY_WITH_TIMEOUT(!AnyProcessMentions(QFile::encodeName(program)), 2000);
+    QVERIFY(!ProcessRunning(taskId));
+    QTRY_VERIFY_WITH_TIMEOUT(!AnyProcessRuns(program), 2000);
 
     if (window) {
         const auto *log = window->findChild<QPlainTextEdit *>("txtLog");
@@ -198,11 +177,11 @@ void TestFailingConverters::olderConverterIsNamed()
     QFETCH(QString, answer);
     QFETCH(QString, prompt);
     services->converterVersion.clear(); // the stand-in itself is asked
-    const QString program = services->appFolder + "/ffmpeg";
-    QVERIFY(WriteFakeConverter(
-        program, "if [ \"$1\" = -version ]; then echo '" + answer + "'; exit 0; fi\n" +
-                     "echo \"[error] Unrecognized option 'stats_period'.\" >&2\n"
-                     "for last; do :; done\ncat \"${0%/*}/new.mp3\" > \"$last\"\nexit 0"));
+    const QString program =
+        InstallStandIn(services->appFolder, {"version " + answer,
+                                             "err [error] Unrecognized option 'stats_period'.",
+                                             "copy new.mp3", "exit 0"});
+    QVERIFY(!program.isEmpty());
     const QString input = dir->filePath("clip.avi");
     QVERIFY(MakeClip(input, 1));
 

@@ -40,26 +40,31 @@ void TestProcessStarter::lastLineStaysBounded()
 
 void TestProcessStarter::endIsReported_data()
 {
-    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("steps");
     QTest::addColumn<bool>("crashed");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("lastLine");
     QTest::newRow("error status")
-        << "echo 'Stream mapping' >&2; echo 'Invalid data found' >&2; echo >&2; exit 1" << false
+        << QStringList{"err Stream mapping", "err Invalid data found", "err ", "exit 1"} << false
         << 1 << "Invalid data found";
-    QTest::newRow("success") << "echo done >&2; exit 0" << false << 0 << "done";
-    QTest::newRow("killed by a signal") << "echo dying >&2; kill -SEGV $$" << true << 0 << "dying";
+    QTest::newRow("success") << QStringList{"err done", "exit 0"} << false << 0 << "done";
+    // Windows' converter returns its error codes whole: a failure of its own, not a crash.
+    QTest::newRow("a negative status")
+        << QStringList{"err [error] Invalid argument", "exit -22"} << false
+        << (ProgramSuffix().isEmpty() ? 234 : -22) << "[error] Invalid argument";
+    QTest::newRow("a bad pointer") << QStringList{"err dying", "crash"} << true << 0 << "dying";
+    QTest::newRow("an abort") << QStringList{"err dying", "abort"} << true << 0 << "dying";
 }
 
 void TestProcessStarter::endIsReported()
 {
-    QFETCH(QString, script);
+    QFETCH(QStringList, steps);
     QFETCH(bool, crashed);
     QFETCH(int, exitCode);
     QFETCH(QString, lastLine);
     QTemporaryDir dir;
-    const QString program = dir.filePath("ffmpeg");
-    QVERIFY(WriteFakeConverter(program, script));
+    const QString program = InstallStandIn(dir.path(), steps);
+    QVERIFY(!program.isEmpty());
 
     ProcessStarter starter;
     std::optional<ProcessEnd> end;
@@ -80,10 +85,9 @@ void TestProcessStarter::endIsReported()
 void TestProcessStarter::argumentsReachTheProgramUnchanged()
 {
     QTemporaryDir dir;
-    const QString program = dir.filePath("ffmpeg");
+    const QString program = InstallStandIn(dir.path(), {"args args"});
+    QVERIFY(!program.isEmpty());
     const QString record = dir.filePath("args");
-    QVERIFY(WriteFakeConverter(program, "for a in \"$@\"; do printf '%s\\n--\\n' \"$a\"; done > '" +
-                                            record + "'"));
     const QStringList arguments = {"a  b", "$(touch pwned)", "x;y", "'q\"", "-y.avi", "è 中 😀"};
     ProcessStarter starter;
     bool ended = false;
@@ -114,10 +118,9 @@ void TestProcessStarter::missingProgramIsAnError()
 void TestProcessStarter::outputArrivesBeforeTheEnd()
 {
     QTemporaryDir dir;
-    const QString program = dir.filePath("ffmpeg");
-    QVERIFY(WriteFakeConverter(program,
-                               "echo out_time_us=1; echo log line >&2; echo out_time_us=2; "
-                               "exit 0"));
+    const QString program =
+        InstallStandIn(dir.path(), {"out out_time_us=1", "err log line", "out out_time_us=2"});
+    QVERIFY(!program.isEmpty());
     ProcessStarter starter;
     QByteArray out, err;
     bool endedAfterOutput = false;
@@ -133,25 +136,27 @@ void TestProcessStarter::outputArrivesBeforeTheEnd()
 
 void TestProcessStarter::stopAsksFirstThenKills_data()
 {
-    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("steps");
     QTest::addColumn<bool>("crashed");
-    QTest::newRow("stops when asked") << "trap 'exit 3' TERM; while :; do sleep 0.1; done" << false;
-    QTest::newRow("ignores the request") << "trap '' TERM; while :; do sleep 0.1; done" << true;
+    // On Windows a console program without a console gets no request: it is ended at once.
+    QTest::newRow("stops when asked")
+        << QStringList{"stop-exit 3"} << !ProgramSuffix().isEmpty();
+    QTest::newRow("ignores the request") << QStringList{"hang"} << true;
 }
 
 void TestProcessStarter::stopAsksFirstThenKills()
 {
-    QFETCH(QString, script);
+    QFETCH(QStringList, steps);
     QFETCH(bool, crashed);
     QTemporaryDir dir;
-    const QString program = dir.filePath("ffmpeg");
-    QVERIFY(WriteFakeConverter(program, script));
+    const QString program = InstallStandIn(dir.path(), steps);
+    QVERIFY(!program.isEmpty());
     ProcessStarter starter(nullptr, 300);
     std::optional<ProcessEnd> end;
     const StartResult started =
         starter.start(program, {}, {{}, {}, [&](const ProcessEnd &e) { end = e; }});
     QVERIFY(started.started());
-    QTest::qWait(200); // let the script set its trap
+    QTest::qWait(200); // let it take the request in hand
     starter.stop(started.taskId);
     QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 5000);
     if (!end)

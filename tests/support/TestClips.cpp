@@ -1,5 +1,7 @@
 #include "TestClips.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -29,20 +31,42 @@ bool MakeClip(const QString &path, double seconds)
 
 QString FfprobePath()
 {
-    return QFileInfo(QStringLiteral(QUILLON_FFMPEG)).absolutePath() + QStringLiteral("/ffprobe");
+    return QFileInfo(QStringLiteral(QUILLON_FFMPEG)).absolutePath() + QStringLiteral("/ffprobe") +
+           ProgramSuffix();
 }
 
-bool WriteFakeConverter(const QString &path, const QString &body)
+QString ProgramSuffix()
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    file.write("#!/bin/sh\n");
-    file.write(body.toUtf8());
-    file.write("\n");
+    // The test program's own: it is built for the same system.
+    const QString suffix = QFileInfo(QCoreApplication::applicationFilePath()).suffix();
+    return suffix.isEmpty() ? QString() : QStringLiteral(".") + suffix;
+}
+
+namespace {
+QString PutProgram(const QString &from, const QString &folder)
+{
+    const QString path = folder + QStringLiteral("/ffmpeg") + ProgramSuffix();
+    QFile::remove(path);
+    if (!QFile::copy(from, path))
+        return QString();
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+    return QDir::toNativeSeparators(path);
+}
+} // namespace
+
+QString InstallStandIn(const QString &folder, const QStringList &steps)
+{
+    QFile file(folder + QStringLiteral("/ffmpeg.steps"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write((steps.join(u'\n') + u'\n').toUtf8()) < 0)
+        return QString();
     file.close();
-    return file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
-                               QFileDevice::ExeOther);
+    return PutProgram(QStringLiteral(QUILLON_STAND_IN), folder);
+}
+
+QString InstallConverter(const QString &folder)
+{
+    return PutProgram(QStringLiteral(QUILLON_FFMPEG), folder);
 }
 
 QByteArray Mp3Frames(double seconds)

@@ -13,8 +13,15 @@ bool MakeClip(const QString &path, double seconds);
 // The converter's prober, installed beside ffmpeg.
 QString FfprobePath();
 
-// Writes an executable shell script standing in for the converter.
-bool WriteFakeConverter(const QString &path, const QString &body);
+// The system's suffix of programs: ".exe" on Windows, none elsewhere.
+QString ProgramSuffix();
+
+// Puts the compiled stand-in for the converter into folder as ffmpeg, doing the steps given
+// (StandIn.cpp lists them); returns its path as Quillon finds it, or empty on failure.
+QString InstallStandIn(const QString &folder, const QStringList &steps);
+
+// The real converter, put into folder as ffmpeg; returns its path as Quillon finds it.
+QString InstallConverter(const QString &folder);
 
 // An MP3 stream of silent frames (44100 Hz, 128 kbit/s) that lasts about that long: what a
 // stand-in converter writes where the length of its output is judged.

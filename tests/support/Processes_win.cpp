@@ -1,0 +1,49 @@
+#include "Processes.h"
+
+#include <QDir>
+#include <windows.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+
+bool ProcessRunning(qint64 pid)
+{
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
+    if (!process)
+        return false;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+bool AnyProcessRuns(const QString &program)
+{
+    const QString wanted = QDir::toNativeSeparators(program);
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+         more = Process32NextW(snapshot, &entry)) {
+        const HANDLE process =
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process)
+            continue;
+        wchar_t path[MAX_PATH];
+        DWORD size = MAX_PATH;
+        if (QueryFullProcessImageNameW(process, 0, path, &size))
+            found = QString::fromWCharArray(path, int(size)).compare(wanted, Qt::CaseInsensitive) == 0;
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+qint64 ResidentKb()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
+        return 0;
+    return qint64(counters.WorkingSetSize / 1024);
+}

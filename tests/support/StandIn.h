@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+// What the stand-in converter needs of its system.
+namespace StandIn {
+// The stand-in's own path.
+std::string OwnPath();
+// From now on a request to stop is ignored; or, with code >= 0, it ends the program with it.
+void OnStopRequest(int code);
+// Dies as a program dies of a bad pointer.
+[[noreturn]] void Crash();
+} // namespace StandIn
