@@ -30,7 +30,17 @@ fi
 scripts/ensure-packages.sh mmdebstrap debian-archive-keyring rsync
 
 roots=${QUILLON_ROOTS:-/var/cache/quillon/roots}
-mirror=${QUILLON_MIRROR:-http://deb.debian.org/debian}
+# The Debian archive this machine's apt already uses (its security archive aside), unless
+# QUILLON_MIRROR names another.
+machine_mirror() {
+    {
+        sed -n 's/^URIs:[[:space:]]*//p' /etc/apt/sources.list.d/*.sources 2>/dev/null | tr ' ' '\n'
+        sed -n 's/^deb[[:space:]]\+\(\[[^]]*\][[:space:]]\+\)\?\([^[:space:]]\+\).*/\2/p' \
+            /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true
+    } | grep -v -e '-security/\?$' -e '^$' | head -1 || true
+}
+mirror=${QUILLON_MIRROR:-$(machine_mirror)}
+[[ -n $mirror ]] || { echo "No Debian archive in this machine's apt sources; set QUILLON_MIRROR" >&2; exit 1; }
 root=$roots/$release
 mkdir -p "$roots"
 

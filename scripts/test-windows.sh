@@ -30,6 +30,12 @@ for ext in mp4 avi flv; do
     ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:duration=3 -f lavfi \
         -i testsrc=size=160x120:rate=10:duration=3 -shortest "$clips/clip.$ext"
 done
+# The suites' own clips, as MakeClip names them.
+for made in {1,2,3,4}.{avi,flv,mp4} 600.mp4; do
+    seconds=${made%.*}
+    ffmpeg -nostdin -v error -y -f lavfi -i sine=frequency=440:sample_rate=48000:duration=$seconds \
+        -f lavfi -i testsrc=size=160x120:rate=10:duration=$seconds -shortest "$clips/clip-$made"
+done
 # An hour of sound that decodes at once: still converting when it is killed.
 ffmpeg -nostdin -v error -y -f lavfi -i sine=duration=3600:sample_rate=8000 -c:a pcm_s16le \
     "$clips/long.mkv"

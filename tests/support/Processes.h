@@ -9,3 +9,6 @@ bool ProcessRunning(qint64 pid);
 bool AnyProcessRuns(const QString &program);
 // This process's resident memory, in kilobytes; 0 when the system does not say.
 qint64 ResidentKb();
+// Whether a folder without write permission refuses this process a new file: not for root,
+// and not on Windows, where a folder's read-only mark means nothing of the kind.
+bool ReadOnlyFoldersRefuseWrites();

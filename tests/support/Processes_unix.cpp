@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <csignal>
+#include <unistd.h>
 
 bool ProcessRunning(qint64 pid)
 {
@@ -32,4 +33,9 @@ qint64 ResidentKb()
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     }
     return 0;
+}
+
+bool ReadOnlyFoldersRefuseWrites()
+{
+    return ::geteuid() != 0;
 }

@@ -47,3 +47,8 @@ qint64 ResidentKb()
         return 0;
     return qint64(counters.WorkingSetSize / 1024);
 }
+
+bool ReadOnlyFoldersRefuseWrites()
+{
+    return false;
+}

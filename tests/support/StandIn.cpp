@@ -39,7 +39,7 @@ std::string Beside(const std::string &self, const std::string &name)
 
 int main(int argc, char **argv)
 {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = StandIn::Start(argc, argv);
     const std::string self = StandIn::OwnPath();
     const std::string::size_type dot = self.find_last_of('.');
     const std::string::size_type slash = self.find_last_of("/\\");

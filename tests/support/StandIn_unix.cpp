@@ -14,6 +14,11 @@ void Stop(int)
 }
 } // namespace
 
+std::vector<std::string> StandIn::Start(int argc, char **argv)
+{
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 std::string StandIn::OwnPath()
 {
     char path[PATH_MAX];

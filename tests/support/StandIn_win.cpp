@@ -1,8 +1,30 @@
 #include "StandIn.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
 #include <windows.h>
+
+std::vector<std::string> StandIn::Start(int, char **)
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    // The narrow arguments are in the system's code page, which cannot hold every name.
+    int count = 0;
+    wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; wide && i < count; ++i) {
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string argument(size_t(bytes > 0 ? bytes - 1 : 0), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, argument.data(), bytes, nullptr, nullptr);
+        arguments.push_back(argument);
+    }
+    LocalFree(wide);
+    return arguments;
+}
 
 std::string StandIn::OwnPath()
 {
@@ -18,6 +40,8 @@ void StandIn::OnStopRequest(int)
 
 void StandIn::Crash()
 {
+    // As a converter dies on a desktop with no one to report to: no fault dialog, no debugger.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     volatile std::uintptr_t address = sizeof(int);
     *reinterpret_cast<volatile int *>(address) = 1;
     std::abort();
