@@ -236,29 +236,18 @@ void TestRealWorldVideos::encryptedAudioIsRefused_data()
     QTest::addColumn<QStringList>("make");
     QTest::addColumn<bool>("itunes"); // iTunes' sample entry, and cut off after the header
     // Common encryption, as a shop's download carries it; the converter decodes it as noise.
-    QTest::newRow("common encryption") << Sound(3) + Picture(3) +
-                                              QStringList{"-shortest",
-                                                          "-c:a",
-                                                          "aac",
-                                                          "-encryption_scheme",
-                                                          "cenc-aes-ctr",
-                                                          "-encryption_key",
-                                                          "00112233445566778899aabbccddeeff",
-                                                          "-encryption_kid",
-                                                          "ffeeddccbbaa99887766554433221100"}
-                                       << false;
+    const QStringList encrypted = {"-shortest",
+                                   "-c:a",
+                                   "aac",
+                                   "-encryption_scheme",
+                                   "cenc-aes-ctr",
+                                   "-encryption_key",
+                                   "00112233445566778899aabbccddeeff",
+                                   "-encryption_kid",
+                                   "ffeeddccbbaa99887766554433221100"};
+    QTest::newRow("common encryption") << Sound(3) + Picture(3) + encrypted << false;
     // The cover goes into the MP3 first: the audio converted is still the one judged.
-    QTest::newRow("common encryption under a cover")
-        << WithCover(3) + QStringList{"-shortest",
-                                      "-c:a",
-                                      "aac",
-                                      "-encryption_scheme",
-                                      "cenc-aes-ctr",
-                                      "-encryption_key",
-                                      "00112233445566778899aabbccddeeff",
-                                      "-encryption_kid",
-                                      "ffeeddccbbaa99887766554433221100"}
-        << false;
+    QTest::newRow("common encryption under a cover") << WithCover(3) + encrypted << false;
     // The converter fails before it picks a stream: the prober still tells.
     QTest::newRow("iTunes protection, cut off after the header")
         << Sound(3) + Picture(3) +

@@ -37,6 +37,6 @@ void StandIn::Crash()
 {
     // An address read at run time, which the compiler cannot see through.
     volatile std::uintptr_t address = sizeof(int);
-    *reinterpret_cast<volatile int *>(address) = 1;
+    *reinterpret_cast<volatile int *>(address) = 1; // NOLINT(performance-no-int-to-ptr): on purpose
     std::abort();
 }

@@ -43,6 +43,6 @@ void StandIn::Crash()
     // As a converter dies on a desktop with no one to report to: no fault dialog, no debugger.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     volatile std::uintptr_t address = sizeof(int);
-    *reinterpret_cast<volatile int *>(address) = 1;
+    *reinterpret_cast<volatile int *>(address) = 1; // NOLINT(performance-no-int-to-ptr): on purpose
     std::abort();
 }
