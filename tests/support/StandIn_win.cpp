@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h> // needs windows.h before it
 
 std::vector<std::string> StandIn::Start(int, char **)
 {
