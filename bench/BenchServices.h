@@ -29,11 +29,15 @@ public:
     }
 
 protected:
-    MessageAnswer showMessage(const QString &prompt, MessageStyle style, const QString &) override
+    void showMessage(const QString &prompt, MessageStyle, const QString &) override
     {
         messages << prompt;
-        if (style != MessageStyle::Question)
-            outcomes << prompt;
-        return style == MessageStyle::Question ? MessageAnswer::Yes : MessageAnswer::Ok;
+        outcomes << prompt;
+    }
+    void showQuestion(const QString &prompt, const QString &,
+                      std::function<void(MessageAnswer)> answered) override
+    {
+        messages << prompt;
+        answered(MessageAnswer::Yes);
     }
 };

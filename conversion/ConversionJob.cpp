@@ -8,6 +8,11 @@
 #include <QPointer>
 #include <QTimer>
 
+QString StartFailureMessage(const QString &reason)
+{
+    return QStringLiteral("Impossibile avviare ffmpeg:\r\n") + reason;
+}
+
 ConversionJob::ConversionJob(DesktopServices &services, Setup setup, QObject *parent)
     : QObject(parent), services(services), job(std::move(setup)), log(job.cut.has_value()),
       expected(ExpectedSeconds({}, job.cut))
@@ -38,6 +43,10 @@ QString ConversionJob::start()
     callbacks.onEnd = [self](const ProcessEnd &end) {
         if (self)
             self->onEnd(end);
+    };
+    callbacks.onStartFailed = [self](const QString &reason) {
+        if (self)
+            self->onStartFailed(reason);
     };
     elapsed.start();
     const StartResult started =
@@ -118,6 +127,16 @@ void ConversionJob::onEnd(const ProcessEnd &end)
         finish();
 }
 
+void ConversionJob::onStartFailed(const QString &reason)
+{
+    running = false;
+    startError = reason;
+    if (probing)
+        services.stopProgram(probeTask); // its verdict is not needed any more
+    else
+        finish();
+}
+
 void ConversionJob::startProbe()
 {
     if (job.probe.isEmpty())
@@ -132,6 +151,11 @@ void ConversionJob::startProbe()
     callbacks.onEnd = [self](const ProcessEnd &end) {
         if (self)
             self->onProbeEnd(end);
+    };
+    // Without the prober the converter's own words decide, as when there is none.
+    callbacks.onStartFailed = [self](const QString &) {
+        if (self)
+            self->onProbeEnd(ProcessEnd{self->probeTask, true, 0, QString()});
     };
     const StartResult started =
         services.startProgram(job.probe, ProbeArguments(job.input), job.mode, callbacks);
@@ -201,9 +225,12 @@ void ConversionJob::finish()
     if (looksShort && audio && audio->span.durationSeconds)
         facts.expectedSeconds = ExpectedSeconds(audio->span, job.cut);
 
-    JobOutcome outcome = ClassifyEnd(facts, log);
+    JobOutcome outcome = startError.isEmpty()
+                             ? ClassifyEnd(facts, log)
+                             : JobOutcome{JobEnd::Failed, MessageStyle::Critical,
+                                          StartFailureMessage(startError)};
     // The converter goes on writing into a file whose folder was removed, and says nothing.
-    if (outcome.kind != JobEnd::Cancelled &&
+    if (outcome.kind != JobEnd::Cancelled && startError.isEmpty() &&
         !QFileInfo(QFileInfo(job.outputBase).absolutePath()).isDir()) {
         outcome = cannotSave(QStringLiteral("La sua cartella non esiste più."));
     } else if (outcome.kind == JobEnd::Done || outcome.kind == JobEnd::ShortAudio) {

@@ -15,6 +15,9 @@
 
 class PartFile;
 
+// What the user is told when the converter could not be started, with the system's reason.
+QString StartFailureMessage(const QString &reason);
+
 // One running conversion: the converter writes a temporary file beside the MP3, which takes the
 // MP3's name only once the conversion has succeeded. Whatever else happens, the temporary file
 // goes and an MP3 that existed before stays as it was. Deletes itself once it has ended and
@@ -64,6 +67,8 @@ private:
     void onStandardOutput(const QByteArray &chunk);
     void onStandardError(const QByteArray &chunk);
     void onEnd(const ProcessEnd &end);
+    // The converter could not be started after all: nothing was converted.
+    void onStartFailed(const QString &reason);
     // Asks the prober, alongside the converter, what the input's audio streams are.
     void startProbe();
     void onProbeEnd(const ProcessEnd &end);
@@ -95,4 +100,5 @@ private:
     QByteArray probeOutput;
     std::optional<ProbeReport> probed;
     bool refused = false; // stopped for encrypted audio
+    QString startError;   // why the converter could not be started
 };

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -25,6 +26,13 @@ bool sameFile(const QString &a, const QString &b)
 void TellVideoMissing(DesktopServices &services, const QString &inputText)
 {
     services.messageBox(QStringLiteral("Il file video non esiste:") + kCrLf + inputText,
+                        MessageStyle::Warning);
+}
+
+void TellAlreadyConverting(DesktopServices &services, const QString &outputBase)
+{
+    services.messageBox(QStringLiteral("Questo file Mp3 è già in conversione:") + kCrLf +
+                            outputBase,
                         MessageStyle::Warning);
 }
 
@@ -119,9 +127,7 @@ ConversionJob *Conversions::request(const RequestInput &input)
         return nullptr;
     }
     if (isConverting(outputBase)) {
-        services.messageBox(QStringLiteral("Questo file Mp3 è già in conversione:") + kCrLf +
-                                outputBase,
-                            MessageStyle::Warning);
+        TellAlreadyConverting(services, outputBase);
         return nullptr;
     }
 
@@ -145,22 +151,37 @@ ConversionJob *Conversions::request(const RequestInput &input)
         return nullptr;
     }
 
-    bool replace = false;
-    if (QFileInfo::exists(outputBase)) {
-        const MessageAnswer answer = services.messageBox(
-            QStringLiteral("Il file ") + outputBase + QStringLiteral(" esiste già.") + kCrLf +
-                QStringLiteral("Vuoi sostituirlo?"),
-            MessageStyle::Question);
-        if (answer != MessageAnswer::Yes)
-            return nullptr;
-        replace = true;
-        // The video may have gone while the question was open.
-        if (VideoFileOf(shortInput).isEmpty()) {
-            TellVideoMissing(services, text);
-            return nullptr;
-        }
-    }
+    if (!QFileInfo::exists(outputBase))
+        return startConversion(input, shortInput, cut, false);
+    // Asked without waiting; a fake that answers at once gets its conversion back from here.
+    auto startedNow = std::make_shared<QPointer<ConversionJob>>();
+    QPointer<Conversions> self(this);
+    services.ask(QStringLiteral("Il file ") + outputBase + QStringLiteral(" esiste già.") + kCrLf +
+                     QStringLiteral("Vuoi sostituirlo?"),
+                 [self, input, shortInput, cut, outputBase, startedNow](MessageAnswer answer) {
+                     if (!self || answer != MessageAnswer::Yes)
+                         return;
+                     // Another click may have started it while the question was open.
+                     if (self->isConverting(outputBase)) {
+                         TellAlreadyConverting(self->services, outputBase);
+                         return;
+                     }
+                     // The video may have gone while the question was open.
+                     if (VideoFileOf(shortInput).isEmpty()) {
+                         TellVideoMissing(self->services, input.inputText);
+                         return;
+                     }
+                     *startedNow = self->startConversion(input, shortInput, cut, true);
+                 });
+    return *startedNow;
+}
 
+ConversionJob *Conversions::startConversion(const RequestInput &input, const QString &shortInput,
+                                            const std::optional<CutRange> &cut, bool replace)
+{
+    const QString text = input.inputText;
+    const QString outputBase = OutputBaseOf(shortInput);
+    const QString program = LocateConverter(services);
     SweepLeftoversOf(outputBase);
     QString reason;
     std::shared_ptr<PartFile> part = PartFile::CreateBeside(outputBase, &reason);
@@ -185,8 +206,7 @@ ConversionJob *Conversions::request(const RequestInput &input)
     const QString error = job->start();
     if (!error.isEmpty()) {
         delete job;
-        services.messageBox(QStringLiteral("Impossibile avviare ffmpeg:") + kCrLf + error,
-                            MessageStyle::Critical);
+        services.messageBox(StartFailureMessage(error), MessageStyle::Critical);
         return nullptr;
     }
     outputs.insert(outputBase);

@@ -66,4 +66,7 @@ private:
     QList<QPointer<ConversionJob>> jobs;
     QList<std::function<void()>> waitingForTheEnd;
     void afterEnd();
+    // The checks passed (and, with replace, the user agreed): starts the converter.
+    ConversionJob *startConversion(const RequestInput &input, const QString &shortInput,
+                                   const std::optional<CutRange> &cut, bool replace);
 };

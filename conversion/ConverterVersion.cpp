@@ -91,10 +91,16 @@ void ConverterCheck::ask(const QString &program)
                                     : ConverterRefusal(program, query.answer);
         emit self->answered();
     };
+    // The conversion's own start will fail the same way, and say why.
+    callbacks.onStartFailed = [self, program](const QString &) {
+        if (!self)
+            return;
+        self->queries[program].state = State::Answered;
+        emit self->answered();
+    };
     const StartResult started = services.startProgram(program, {QStringLiteral("-version")},
                                                       WindowMode::MaximizedFocus, callbacks);
     if (!started.started()) {
-        // The conversion's own start will fail the same way, and say why.
         queries[program].state = State::Answered;
         emit answered();
         return;

@@ -2,8 +2,13 @@
 
 DesktopServices::~DesktopServices() = default;
 
-MessageAnswer DesktopServices::messageBox(const QString &prompt, MessageStyle style,
-                                          const QString &title)
+void DesktopServices::messageBox(const QString &prompt, MessageStyle style, const QString &title)
 {
-    return showMessage(prompt, style, title.isEmpty() ? applicationTitle() : title);
+    showMessage(prompt, style, title.isEmpty() ? applicationTitle() : title);
+}
+
+void DesktopServices::ask(const QString &prompt, std::function<void(MessageAnswer)> answered,
+                          const QString &title)
+{
+    showQuestion(prompt, title.isEmpty() ? applicationTitle() : title, std::move(answered));
 }

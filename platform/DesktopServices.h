@@ -43,12 +43,15 @@ struct ProgramCallbacks
     std::function<void(const QByteArray &)> onStandardOutput;
     std::function<void(const QByteArray &)> onStandardError;
     std::function<void(const ProcessEnd &)> onEnd; // never called when the start failed
+    // The start failed after startProgram had returned, with the system's reason; nothing
+    // else is reported of that program then.
+    std::function<void(const QString &)> onStartFailed;
 };
 
 struct StartResult
 {
     qint64 taskId = 0;
-    QString error; // the system's reason when the program could not be started
+    QString error; // the system's reason when the program could not be started at once
     bool started() const { return error.isEmpty(); }
 };
 
@@ -68,17 +71,21 @@ class DesktopServices
 public:
     virtual ~DesktopServices();
 
-    // An empty title means the application title. A question waits for its answer; any other
-    // message is shown and returns at once, so that nothing else waits behind it.
-    MessageAnswer messageBox(const QString &prompt, MessageStyle style,
-                             const QString &title = QString());
+    // An empty title means the application title. The message is shown and this returns at
+    // once, so that nothing else waits behind it.
+    void messageBox(const QString &prompt, MessageStyle style, const QString &title = QString());
+    // Asks a question with Yes and No without waiting for it: answered runs with the answer
+    // once there is one (a recording fake may answer before this returns).
+    void ask(const QString &prompt, std::function<void(MessageAnswer)> answered,
+             const QString &title = QString());
 
     // The window that messages are shown over while it is on screen: one that never closes by
     // itself. Without it, or while it is hidden, messages stand on their own.
     virtual void setMessageOwner(QWidget *window) = 0;
 
-    // Starts program with arguments (no shell involved) and returns at once; the callbacks
-    // report its output and its end.
+    // Starts program with arguments (no shell involved) and returns at once, without waiting
+    // for the system to have started it; the callbacks report its output and its end, or a
+    // start that failed.
     virtual StartResult startProgram(const QString &program, const QStringList &arguments,
                                      WindowMode mode, ProgramCallbacks callbacks) = 0;
 
@@ -114,6 +121,7 @@ public:
     virtual AppVersion applicationVersion() const = 0;
 
 protected:
-    virtual MessageAnswer showMessage(const QString &prompt, MessageStyle style,
-                                      const QString &title) = 0;
+    virtual void showMessage(const QString &prompt, MessageStyle style, const QString &title) = 0;
+    virtual void showQuestion(const QString &prompt, const QString &title,
+                              std::function<void(MessageAnswer)> answered) = 0;
 };

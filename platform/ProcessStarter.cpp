@@ -48,18 +48,33 @@ StartResult ProcessStarter::start(const QString &program, const QStringList &arg
     // The converter has no keyboard: it must never wait for an answer on its input.
     process->setStandardInputFile(QProcess::nullDevice());
     ChildProcess::Prepare(*process);
+    // Never waited for: a system that is slow to start it, or a scanner that holds a new
+    // program, must not stop the window. A start that fails later says so by its error.
     process->start();
-    if (!process->waitForStarted()) {
+    if (process->state() == QProcess::NotRunning) {
         StartResult failed{0, process->errorString()};
         delete process;
         return failed;
     }
 
-    ChildProcess::Adopt(*process);
+    if (process->state() == QProcess::Running)
+        ChildProcess::Adopt(*process);
+    else
+        connect(process, &QProcess::started, this, [process] { ChildProcess::Adopt(*process); });
     const qint64 taskId = process->processId();
     running.insert(taskId, process);
     auto errors = std::make_shared<LastLineTracker>();
     auto keepAlive = std::make_shared<QEventLoopLocker>();
+    connect(process, &QProcess::errorOccurred, this,
+            [this, process, keepAlive, taskId, callbacks](QProcess::ProcessError error) mutable {
+                if (error != QProcess::FailedToStart || !running.contains(taskId))
+                    return;
+                running.remove(taskId);
+                process->deleteLater();
+                if (callbacks.onStartFailed)
+                    callbacks.onStartFailed(process->errorString());
+                keepAlive.reset();
+            });
     connect(process, &QProcess::readyReadStandardOutput, this, [process, callbacks] {
         const QByteArray chunk = process->readAllStandardOutput();
         if (callbacks.onStandardOutput)

@@ -12,6 +12,8 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QUrl>
+#include <memory>
+#include <utility>
 
 StartResult QtDesktopServices::startProgram(const QString &program, const QStringList &arguments,
                                             WindowMode, ProgramCallbacks callbacks)
@@ -129,53 +131,66 @@ QWidget *QtDesktopServices::messageParent() const
     return owner && owner->isVisible() ? owner.data() : nullptr;
 }
 
-MessageAnswer QtDesktopServices::showMessage(const QString &prompt, MessageStyle style,
-                                             const QString &title)
+namespace {
+QMessageBox::Icon IconOf(MessageStyle style)
 {
-    QString text = prompt;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (style) {
     case MessageStyle::Plain:
         break;
     case MessageStyle::Critical:
-        icon = QMessageBox::Critical;
-        break;
+        return QMessageBox::Critical;
     case MessageStyle::Question:
-        icon = QMessageBox::Question;
-        break;
+        return QMessageBox::Question;
     case MessageStyle::Warning:
-        icon = QMessageBox::Warning;
-        break;
+        return QMessageBox::Warning;
     case MessageStyle::Information:
-        icon = QMessageBox::Information;
-        break;
+        return QMessageBox::Information;
     }
-    const auto prepare = [&](QMessageBox &box) {
-        box.setWindowTitle(title);
-        box.setTextFormat(Qt::PlainText); // file names must never be read as markup
-        box.setText(text);
-        box.setIcon(icon);
-    };
+    return QMessageBox::NoIcon;
+}
+} // namespace
 
-    if (style == MessageStyle::Question) {
-        QMessageBox box(messageParent());
-        prepare(box);
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        // Replacing a file is the destructive answer: it must be chosen, not defaulted to.
-        box.setDefaultButton(QMessageBox::No);
-        box.setEscapeButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
-    }
-
-    // Nothing waits for this answer: waiting here would run every other conversion's end
-    // inside this box, under windows that may close meanwhile.
+QMessageBox *QtDesktopServices::openBox(const QString &prompt, MessageStyle style,
+                                        const QString &title)
+{
+    QString text = prompt;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     auto *box = new QMessageBox(messageParent());
     box->setAttribute(Qt::WA_DeleteOnClose);
-    prepare(*box);
-    box->setStandardButtons(QMessageBox::Ok);
+    box->setWindowTitle(title);
+    box->setTextFormat(Qt::PlainText); // file names must never be read as markup
+    box->setText(text);
+    box->setIcon(IconOf(style));
     openMessages.removeAll(nullptr);
     openMessages.append(box);
+    return box;
+}
+
+void QtDesktopServices::showMessage(const QString &prompt, MessageStyle style,
+                                    const QString &title)
+{
+    // Nothing waits for this answer: waiting here would run every other conversion's end
+    // inside this box, under windows that may close meanwhile.
+    QMessageBox *box = openBox(prompt, style, title);
+    box->setStandardButtons(QMessageBox::Ok);
     box->open();
-    return MessageAnswer::Ok;
+}
+
+void QtDesktopServices::showQuestion(const QString &prompt, const QString &title,
+                                     std::function<void(MessageAnswer)> answered)
+{
+    QMessageBox *box = openBox(prompt, MessageStyle::Question, title);
+    box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    // Replacing a file is the destructive answer: it must be chosen, not defaulted to.
+    box->setDefaultButton(QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+    // Closed by its title bar's button, it is a No.
+    auto reply = std::make_shared<std::function<void(MessageAnswer)>>(std::move(answered));
+    QObject::connect(box, &QMessageBox::finished, box, [box, reply](int) {
+        if (*reply)
+            std::exchange(*reply, {})(box->clickedButton() == box->button(QMessageBox::Yes)
+                                          ? MessageAnswer::Yes
+                                          : MessageAnswer::No);
+    });
+    box->open();
 }

@@ -32,16 +32,18 @@ public:
     AppVersion applicationVersion() const override;
 
 protected:
-    MessageAnswer showMessage(const QString &prompt, MessageStyle style,
-                              const QString &title) override;
+    void showMessage(const QString &prompt, MessageStyle style, const QString &title) override;
+    void showQuestion(const QString &prompt, const QString &title,
+                      std::function<void(MessageAnswer)> answered) override;
 
 private:
     QWidget *messageParent() const;
+    // A box that deletes itself once closed, not shown yet.
+    QMessageBox *openBox(const QString &prompt, MessageStyle style, const QString &title);
 
     ProcessStarter starter;
     QPointer<QWidget> owner;
     QList<QPointer<QMessageBox>> openMessages; // shown and not yet closed
-
 };
 
 // A file-name pattern that matches whatever the letter case: "*.avi" -> "*.[aA][vV][iI]".

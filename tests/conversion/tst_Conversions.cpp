@@ -45,6 +45,7 @@ private slots:
     void existingOutputIsReplacedOnlyOnYes();
     void converterIsLookedUpBesideTheProgramThenOnThePath();
     void missingConverterIsReported();
+    void startFailureIsReportedAndLeavesNothing_data();
     void startFailureIsReportedAndLeavesNothing();
     void unwritableFolderIsReported();
     void sameOutputTwiceStartsOneConverter();
@@ -283,17 +284,28 @@ void TestConversions::missingConverterIsReported()
     QVERIFY(services->starts.isEmpty());
 }
 
+void TestConversions::startFailureIsReportedAndLeavesNothing_data()
+{
+    QTest::addColumn<bool>("late"); // said by the process's error once the start returned
+    QTest::newRow("at once") << false;
+    QTest::newRow("once started") << true;
+}
+
 void TestConversions::startFailureIsReportedAndLeavesNothing()
 {
-    services->startError = "Permission denied";
-    QVERIFY(!request(clip));
-    QCOMPARE(services->messages.size(), 1);
+    QFETCH(bool, late);
+    (late ? services->lateStartError : services->startError) = "Permission denied";
+    QPointer<ConversionJob> job = request(clip);
+    QCOMPARE(bool(job), late);
+    QTRY_COMPARE(services->messages.size(), 1);
     QCOMPARE(services->messages[0].prompt,
              "Impossibile avviare ffmpeg:" + kCrLf + "Permission denied");
     QCOMPARE(services->messages[0].style, MessageStyle::Critical);
-    QVERIFY(partFiles().isEmpty());
+    QTRY_VERIFY(partFiles().isEmpty());
+    QTRY_VERIFY(job.isNull());
     // Nothing runs, so the same MP3 may be asked for again.
     services->startError.clear();
+    services->lateStartError.clear();
     QVERIFY(request(clip));
 }
 

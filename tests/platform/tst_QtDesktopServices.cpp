@@ -119,24 +119,32 @@ void TestQtDesktopServices::chooserStartsFromTheRememberedName()
 void TestQtDesktopServices::messageBoxShowsTextPlainAndAsksWithNoAsDefault()
 {
     QtDesktopServices services;
-    QString text, title;
-    Qt::TextFormat format = Qt::AutoText;
-    QAbstractButton *defaultButton = nullptr;
-    QMessageBox::StandardButton defaultIs = QMessageBox::NoButton;
-    whenOpen<QMessageBox>([&](QMessageBox *box) {
-        text = box->text();
-        title = box->windowTitle();
-        format = box->textFormat();
-        defaultButton = box->defaultButton();
-        defaultIs = box->standardButton(defaultButton);
-    });
-    const MessageAnswer answer = services.messageBox(
-        "Il file <b>x</b>.mp3 esiste già.\r\nVuoi sostituirlo?", MessageStyle::Question);
-    QCOMPARE(answer, MessageAnswer::No);
-    QCOMPARE(text, QString("Il file <b>x</b>.mp3 esiste già.\nVuoi sostituirlo?"));
-    QCOMPARE(title, QString("Quillon"));
-    QCOMPARE(format, Qt::PlainText);
-    QCOMPARE(defaultIs, QMessageBox::No);
+    const auto openQuestion = [] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible())
+                return box;
+        }
+        return static_cast<QMessageBox *>(nullptr);
+    };
+    // Closed without an answer, then answered yes: neither waits inside ask.
+    for (const MessageAnswer expected : {MessageAnswer::No, MessageAnswer::Yes}) {
+        std::optional<MessageAnswer> answer;
+        services.ask("Il file <b>x</b>.mp3 esiste già.\r\nVuoi sostituirlo?",
+                     [&answer](MessageAnswer given) { answer = given; });
+        QVERIFY(!answer);
+        QTRY_VERIFY(openQuestion());
+        QPointer<QMessageBox> box = openQuestion();
+        QCOMPARE(box->text(), QString("Il file <b>x</b>.mp3 esiste già.\nVuoi sostituirlo?"));
+        QCOMPARE(box->windowTitle(), QString("Quillon"));
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->standardButton(box->defaultButton()), QMessageBox::No);
+        if (expected == MessageAnswer::Yes)
+            box->button(QMessageBox::Yes)->click();
+        else
+            box->close();
+        QTRY_COMPARE(answer, std::optional<MessageAnswer>(expected));
+        QTRY_VERIFY(box.isNull());
+    }
 }
 
 void TestQtDesktopServices::applicationInformation()

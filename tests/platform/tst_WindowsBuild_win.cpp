@@ -102,7 +102,7 @@ void TestWindowsBuild::converterRunsInsideTheJob()
     const StartResult started = starter.start(QStringLiteral(QUILLON_FFMPEG),
                                               {"-nostdin", "-v", "error", "-re", "-f", "lavfi",
                                                "-i", "sine=duration=30", "-f", "null", "-"},
-                                              {{}, {}, [&](const ProcessEnd &e) { end = e; }});
+                                              {{}, {}, [&](const ProcessEnd &e) { end = e; }, {}});
     QVERIFY2(started.started(), qPrintable(started.error));
     const HANDLE child = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, DWORD(started.taskId));
     QVERIFY(child);

@@ -13,11 +13,16 @@ namespace {
 class AnswerYes : public QtDesktopServices
 {
 protected:
-    MessageAnswer showMessage(const QString &prompt, MessageStyle style, const QString &) override
+    void showMessage(const QString &prompt, MessageStyle, const QString &) override
     {
         std::printf("message %s\n", qPrintable(QString(prompt).replace("\r\n", " ")));
         std::fflush(stdout);
-        return style == MessageStyle::Question ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    void showQuestion(const QString &prompt, const QString &title,
+                      std::function<void(MessageAnswer)> answered) override
+    {
+        showMessage(prompt, MessageStyle::Question, title);
+        answered(MessageAnswer::Yes);
     }
 };
 } // namespace

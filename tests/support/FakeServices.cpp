@@ -1,5 +1,7 @@
 #include "FakeServices.h"
 
+#include <QTimer>
+
 void FakeServices::writeOutput(int index, const QByteArray &chunk)
 {
     starts.at(index).callbacks.onStandardOutput(chunk);
@@ -21,6 +23,12 @@ StartResult FakeServices::startProgram(const QString &program, const QStringList
 {
     if (!startError.isEmpty())
         return {0, startError};
+    if (!lateStartError.isEmpty()) {
+        // As a real start that fails once the program has been looked for.
+        const qint64 task = nextTaskId++;
+        QTimer::singleShot(0, [callbacks, error = lateStartError] { callbacks.onStartFailed(error); });
+        return {task, QString()};
+    }
     if (!converterVersion.isEmpty() && arguments == QStringList{QStringLiteral("-version")}) {
         versionQueries << program;
         const qint64 task = 9000 + versionQueries.size();
@@ -71,13 +79,16 @@ QString FakeServices::findExecutable(const QString &name) const
     return name == QLatin1String("ffprobe") ? pathProbe : QString();
 }
 
-MessageAnswer FakeServices::showMessage(const QString &prompt, MessageStyle style,
-                                        const QString &title)
+void FakeServices::showMessage(const QString &prompt, MessageStyle style, const QString &title)
 {
     messages.append({prompt, style, title});
-    if (style != MessageStyle::Question)
-        return MessageAnswer::Ok;
+}
+
+void FakeServices::showQuestion(const QString &prompt, const QString &title,
+                                std::function<void(MessageAnswer)> answered)
+{
+    messages.append({prompt, MessageStyle::Question, title});
     if (whileAsking)
         whileAsking();
-    return questionAnswers.isEmpty() ? MessageAnswer::No : questionAnswers.dequeue();
+    answered(questionAnswers.isEmpty() ? MessageAnswer::No : questionAnswers.dequeue());
 }

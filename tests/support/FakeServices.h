@@ -30,7 +30,8 @@ public:
     // Scripted answers, consumed in order.
     QQueue<MessageAnswer> questionAnswers;      // default No when empty
     QQueue<std::optional<QString>> openAnswers; // a path confirms, nullopt cancels
-    QString startError;                         // non-empty: the next start fails with it
+    QString startError;     // non-empty: every start fails with it, before it returns
+    QString lateStartError; // likewise, but reported once the start has returned
     std::function<void()> whileAsking;          // runs while a question is open
 
     struct Notification
@@ -86,8 +87,9 @@ public:
     AppVersion applicationVersion() const override { return {1, 0, 0}; }
 
 protected:
-    MessageAnswer showMessage(const QString &prompt, MessageStyle style,
-                              const QString &title) override;
+    void showMessage(const QString &prompt, MessageStyle style, const QString &title) override;
+    void showQuestion(const QString &prompt, const QString &title,
+                      std::function<void(MessageAnswer)> answered) override;
 
 private:
     std::unique_ptr<ProcessStarter> starter;

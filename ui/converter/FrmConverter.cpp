@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 QString FormatDuration(qint64 ms)
 {
@@ -192,19 +193,39 @@ void FrmConverter::showEnd(JobEnd kind)
         prgProgress->setRange(0, 100); // no longer busy
 }
 
-bool FrmConverter::confirmCancel()
+void FrmConverter::confirmCancel(bool thenClose)
 {
+    closeOnYes = closeOnYes || thenClose;
+    if (asking)
+        return;
     asking = true;
-    const MessageAnswer answer =
-        services.messageBox(QStringLiteral("Interrompere la conversione?"), MessageStyle::Question);
-    asking = false;
-    if (finished)
-        return true; // it ended while the question was open: nothing left to stop
-    if (answer != MessageAnswer::Yes)
-        return false;
-    if (job)
-        job->cancel();
-    return true;
+    QPointer<FrmConverter> self(this);
+    services.ask(QStringLiteral("Interrompere la conversione?"), [self](MessageAnswer answer) {
+        if (!self)
+            return;
+        self->asking = false;
+        const bool close = std::exchange(self->closeOnYes, false);
+        if (self->finished) {
+            // It ended while the question was open: nothing left to stop. A success hid the
+            // window, which goes now.
+            if (close || self->isHidden())
+                self->closeAgreed();
+            return;
+        }
+        if (answer != MessageAnswer::Yes)
+            return;
+        if (self->job)
+            self->job->cancel();
+        if (close)
+            self->closeAgreed();
+    });
+}
+
+void FrmConverter::closeAgreed()
+{
+    agreedToClose = true;
+    // From the event loop: the answer may come inside the close it was asked by.
+    QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void FrmConverter::cmdCancelClick()
@@ -213,15 +234,15 @@ void FrmConverter::cmdCancelClick()
         close();
         return;
     }
-    confirmCancel();
-    if (finished && isHidden())
-        close(); // succeeded while the question was open
+    confirmCancel(false);
 }
 
 void FrmConverter::closeEvent(QCloseEvent *event)
 {
-    if (finished || confirmCancel())
+    if (finished || agreedToClose) {
         event->accept();
-    else
-        event->ignore();
+        return;
+    }
+    event->ignore();
+    confirmCancel(true);
 }

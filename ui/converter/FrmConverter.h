@@ -31,8 +31,10 @@ protected:
 
 private:
     void cmdCancelClick();
-    // Asks the user and stops the conversion; false when the user lets it go on.
-    bool confirmCancel();
+    // Asks the user, without waiting, and stops the conversion on a yes; with thenClose the
+    // window also goes then.
+    void confirmCancel(bool thenClose);
+    void closeAgreed();
     void showProgress(int percent, qint64 elapsedMs, qint64 remainingMs);
     void showEnd(JobEnd kind);
     void updateTitle();
@@ -44,6 +46,8 @@ private:
     int percent = 0;
     bool finished = false;
     bool asking = false;      // the cancel question is open
+    bool closeOnYes = false;  // it was asked by closing the window
+    bool agreedToClose = false;
     QStringList pendingLines; // for the log, not yet shown
     QTimer logFlush;
 

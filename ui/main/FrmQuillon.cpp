@@ -18,7 +18,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
-#include <QSessionManager>
 #include <QTimeEdit>
 #include <QUrl>
 
@@ -92,9 +91,10 @@ FrmQuillon::FrmQuillon(DesktopServices &services, QWidget *parent)
     SetBackground(this, kLightGrey);
     setAcceptDrops(true);
     services.setMessageOwner(this);
-    // The session's end: the logout, or Windows shutting down.
-    connect(qApp, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager &) { endSession(); });
+    // The session's end. Not at its first question (commitDataRequest): another program may
+    // still cancel the logoff, and the conversions must then go on. Qt quits the program when
+    // the session really ends, and on Windows it is killed soon after: stopped here, in time.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &FrmQuillon::endSession);
 
     DialogOpen.dialogTitle = QStringLiteral("Open File Video");
     DialogOpen.filter = QStringLiteral("Tutti i file video");
@@ -275,7 +275,8 @@ void FrmQuillon::endAll()
 
 void FrmQuillon::endSession()
 {
-    // Windows ends the program soon after asking, and it must not hold the session up.
+    // Windows ends the program soon after telling it, and it must not hold the session up.
+    // When the program ends by itself, nothing runs any more and this returns at once.
     constexpr int kStopWithinMs = 2000;
     endAll();
     services.finishPrograms(kStopWithinMs);

@@ -43,8 +43,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // The session ends: as endAll, but done before it returns, since nothing of this program
-    // may run once the session has gone on.
+    // The program quits, as at the session's end: as endAll, but done before it returns,
+    // since nothing of this program may run once the session has gone on.
     void endSession();
     void createControls();
     void formLoad();
