@@ -28,7 +28,7 @@ void Put32(QByteArray &bytes, qsizetype at, quint32 value)
 
 bool Ffmpeg(const QStringList &arguments)
 {
-    return RunToEnd(QUILLON_FFMPEG, QStringList{"-nostdin", "-v", "error", "-y"} + arguments) == 0;
+    return MakeWithHostConverter(QStringList{"-nostdin", "-v", "error", "-y"} + arguments) == 0;
 }
 
 QStringList Picture(int seconds)

@@ -37,7 +37,40 @@ QString VersionString(const QByteArray &table, const QString &name)
         return QString();
     return QString::fromWCharArray(static_cast<const wchar_t *>(value), int(length) - 1);
 }
+
+// A logoff that another program refuses: the program's windows are asked, then told that the
+// session goes on.
+bool CancelLogoff(qint64 processId)
+{
+    struct Found
+    {
+        DWORD process;
+        QList<HWND> windows;
+    } found{DWORD(processId), {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto *found = reinterpret_cast<Found *>(data); // NOLINT: the system's callback data
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == found->process && IsWindowVisible(window))
+                found->windows << window;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found)); // NOLINT: likewise
+    DWORD_PTR answer = 0;
+    for (HWND window : std::as_const(found.windows)) {
+        if (!SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                 SMTO_ABORTIFHUNG, 10000, &answer) ||
+            !SendMessageTimeoutW(window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF,
+                                 SMTO_ABORTIFHUNG, 10000, &answer))
+            return false;
+    }
+    return !found.windows.isEmpty();
+}
+
+enum class EndFromOutside { Killed, SessionEnds, LogoffCancelled };
 } // namespace
+Q_DECLARE_METATYPE(EndFromOutside)
 
 void TestWindowsBuild::executableCarriesItsVersionTable()
 {
@@ -214,14 +247,17 @@ void TestWindowsBuild::convertsThroughTheMainWindow()
 
 void TestWindowsBuild::endedWhileConverting_data()
 {
-    QTest::addColumn<bool>("sessionEnds"); // else killed outright, as the task manager ends it
-    QTest::newRow("killed") << false;
-    QTest::newRow("the session ends") << true;
+    QTest::addColumn<EndFromOutside>("end");
+    QTest::newRow("killed") << EndFromOutside::Killed; // as the task manager ends it
+    QTest::newRow("the session ends") << EndFromOutside::SessionEnds;
+    QTest::newRow("a logoff that is cancelled") << EndFromOutside::LogoffCancelled;
 }
 
 void TestWindowsBuild::endedWhileConverting()
 {
-    QFETCH(bool, sessionEnds);
+    QFETCH(EndFromOutside, end);
+    const bool sessionEnds = end == EndFromOutside::SessionEnds;
+    const bool realWindow = end != EndFromOutside::Killed;
     const QString clips = Clips();
     if (clips.isEmpty())
         QSKIP("QUILLON_CLIPS names no folder of clips");
@@ -238,7 +274,7 @@ void TestWindowsBuild::endedWhileConverting()
     QProcess quillon;
     quillon.setProgram(QCoreApplication::applicationDirPath() + "/quillon_convert_one.exe");
     quillon.setArguments({QDir::toNativeSeparators(video)});
-    if (sessionEnds) {
+    if (realWindow) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "windows");
         quillon.setProcessEnvironment(environment);
@@ -255,6 +291,20 @@ void TestWindowsBuild::endedWhileConverting()
     const HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, DWORD(converter));
     QVERIFY(running);
 
+    if (end == EndFromOutside::LogoffCancelled) {
+        QVERIFY(CancelLogoff(quillon.processId()));
+        // Nothing changed: the conversion goes on, and ends with its own message.
+        QCOMPARE(WaitForSingleObject(running, 0), DWORD(WAIT_TIMEOUT));
+        QCOMPARE(quillon.state(), QProcess::Running);
+        QTRY_VERIFY_WITH_TIMEOUT((said += quillon.readAllStandardOutput()).contains("message "),
+                                 300000);
+        CloseHandle(running);
+        QVERIFY2(said.contains(" Conversion done! "), said.constData());
+        QVERIFY(QFileInfo(dir.filePath("lungo.mp3")).size() > 0);
+        quillon.kill();
+        QVERIFY(quillon.waitForFinished(10000));
+        return;
+    }
     if (sessionEnds) {
         QCOMPARE(QProcess::execute(endSession, {"--end-session", "--shutdown"}), 0);
     } else {

@@ -12,3 +12,5 @@ qint64 ResidentKb();
 // Whether a folder without write permission refuses this process a new file: not for root,
 // and not on Windows, where a folder's read-only mark means nothing of the kind.
 bool ReadOnlyFoldersRefuseWrites();
+// The path as a program of the host sees it: under Wine, the Unix path of a Windows one.
+QString HostPathOf(const QString &path);

@@ -52,3 +52,20 @@ bool ReadOnlyFoldersRefuseWrites()
 {
     return false;
 }
+
+QString HostPathOf(const QString &path)
+{
+    // Wine's own export; a real Windows has no host beneath it.
+    using ToUnix = char *(CDECL *)(const wchar_t *);
+    const auto toUnix = reinterpret_cast<ToUnix>( // NOLINT: the system's way to an export
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (!toUnix)
+        return path;
+    const std::wstring windowsPath = QDir::toNativeSeparators(path).toStdWString();
+    char *unixPath = toUnix(windowsPath.c_str());
+    if (!unixPath)
+        return path;
+    const QString result = QString::fromUtf8(unixPath);
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}

@@ -1,5 +1,7 @@
 #include "TestClips.h"
 
+#include "Processes.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -31,11 +33,21 @@ bool MakeClip(const QString &path, double seconds)
                                QFileInfo(path).suffix(),
                            path);
     }
-    return RunToEnd(QStringLiteral(QUILLON_FFMPEG),
-                    {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+    return MakeWithHostConverter({"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
                      "sine=frequency=440:sample_rate=48000:duration=" + duration, "-f", "lavfi",
                      "-i", "testsrc=size=160x120:rate=10:duration=" + duration, "-shortest",
                      path}) == 0;
+}
+
+int MakeWithHostConverter(const QStringList &arguments, QString *output)
+{
+    const QString host = qEnvironmentVariable("QUILLON_CLIP_MAKER");
+    if (host.isEmpty())
+        return RunToEnd(QStringLiteral(QUILLON_FFMPEG), arguments, output);
+    QStringList hostArguments;
+    for (const QString &argument : arguments)
+        hostArguments << (QFileInfo(argument).isAbsolute() ? HostPathOf(argument) : argument);
+    return RunToEnd(host, hostArguments, output);
 }
 
 QString FfprobePath()

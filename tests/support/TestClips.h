@@ -10,6 +10,11 @@ int RunToEnd(const QString &program, const QStringList &arguments, QString *outp
 // path's extension names. False when ffmpeg failed.
 bool MakeClip(const QString &path, double seconds);
 
+// Runs the converter that makes the clips tests convert, with arguments (a file's path among
+// them as the test knows it): the host's, named by QUILLON_CLIP_MAKER, where the converter
+// under test writes only audio; else that converter. Returns its exit code, as RunToEnd.
+int MakeWithHostConverter(const QStringList &arguments, QString *output = nullptr);
+
 // The converter's prober, installed beside ffmpeg.
 QString FfprobePath();
 
