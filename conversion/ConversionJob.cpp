@@ -13,6 +13,15 @@ QString StartFailureMessage(const QString &reason)
     return QStringLiteral("Impossibile avviare ffmpeg:\r\n") + reason;
 }
 
+namespace {
+JobOutcome CannotSave(const QString &outputBase, const QString &reason)
+{
+    return {JobEnd::Failed, MessageStyle::Critical,
+            QStringLiteral("Impossibile salvare il file Mp3:\r\n") + outputBase +
+                QStringLiteral("\r\n") + reason};
+}
+} // namespace
+
 ConversionJob::ConversionJob(DesktopServices &services, Setup setup, QObject *parent)
     : QObject(parent), services(services), job(std::move(setup)), log(job.cut.has_value()),
       expected(ExpectedSeconds({}, job.cut))
@@ -63,6 +72,12 @@ QString ConversionJob::start()
 
 void ConversionJob::cancel()
 {
+    if (deciding) {
+        // Stopped while the user decides about a held MP3: as a No, which keeps the old one.
+        deciding = false;
+        conclude({JobEnd::Cancelled, MessageStyle::Plain, QString()}, false);
+        return;
+    }
     if (!isRunning() || cancelled)
         return;
     cancelled = true;
@@ -205,11 +220,6 @@ void ConversionJob::finish()
     // Now, while its window is still there: once that has closed, for a moment none of the
     // program's windows has the focus, however the user looks at it.
     const bool outOfSight = !services.applicationActive();
-    const auto cannotSave = [this](const QString &reason) {
-        return JobOutcome{JobEnd::Failed, MessageStyle::Critical,
-                          QStringLiteral("Impossibile salvare il file Mp3:\r\n") + job.outputBase +
-                              QStringLiteral("\r\n") + reason};
-    };
 
     facts.cancelled = cancelled;
     facts.converting = progress.converting();
@@ -232,12 +242,46 @@ void ConversionJob::finish()
     // The converter goes on writing into a file whose folder was removed, and says nothing.
     if (outcome.kind != JobEnd::Cancelled && startError.isEmpty() &&
         !QFileInfo(QFileInfo(job.outputBase).absolutePath()).isDir()) {
-        outcome = cannotSave(QStringLiteral("La sua cartella non esiste più."));
+        outcome = CannotSave(job.outputBase, QStringLiteral("La sua cartella non esiste più."));
     } else if (outcome.kind == JobEnd::Done || outcome.kind == JobEnd::ShortAudio) {
-        QString reason;
-        if (!publish(&reason))
-            outcome = cannotSave(reason);
+        publishAndConclude(outcome, outOfSight);
+        return;
     }
+    conclude(outcome, outOfSight);
+}
+
+void ConversionJob::publishAndConclude(JobOutcome outcome, bool outOfSight)
+{
+    QString reason;
+    const MoveResult moved = publish(&reason);
+    if (moved == MoveResult::Held) {
+        // A player still has the old MP3 open: the new audio waits for the user, who can
+        // close it and try again.
+        deciding = true;
+        QPointer<ConversionJob> self(this);
+        services.ask(QStringLiteral("Il file Mp3 è in uso da un altro programma:\r\n") +
+                         job.outputBase +
+                         QStringLiteral("\r\nChiudi quel programma e scegli Sì per riprovare, "
+                                        "oppure No per lasciare il file com'era."),
+                     [self, outcome, outOfSight](MessageAnswer answer) {
+                         if (!self || !self->deciding)
+                             return; // stopped meanwhile
+                         self->deciding = false;
+                         if (answer == MessageAnswer::Yes)
+                             self->publishAndConclude(outcome, outOfSight);
+                         else
+                             self->conclude({JobEnd::Cancelled, MessageStyle::Plain, QString()},
+                                            outOfSight);
+                     });
+        return;
+    }
+    if (moved == MoveResult::Failed)
+        outcome = CannotSave(job.outputBase, reason);
+    conclude(outcome, outOfSight);
+}
+
+void ConversionJob::conclude(const JobOutcome &outcome, bool outOfSight)
+{
     QFile::remove(job.tempPath);
     job.part.reset();
     if (outcome.kind == JobEnd::Done) {
@@ -257,15 +301,15 @@ void ConversionJob::finish()
         deleteLater();
 }
 
-bool ConversionJob::publish(QString *reason)
+MoveResult ConversionJob::publish(QString *reason)
 {
     if (!job.replace) {
         // Fails if something took the name meanwhile: only an agreed file is ever replaced.
         QFile file(job.tempPath);
         if (file.rename(job.outputBase))
-            return true;
+            return MoveResult::Moved;
         *reason = file.errorString();
-        return false;
+        return MoveResult::Failed;
     }
     // One atomic step: the old MP3 is there until the new one takes its place.
     return MoveReplacing(job.tempPath, job.outputBase, reason);

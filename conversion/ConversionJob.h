@@ -4,6 +4,7 @@
 #include "conversion/ConversionCommand.h"
 #include "conversion/ConversionEnd.h"
 #include "conversion/ConverterLog.h"
+#include "conversion/PartFile.h"
 #include "conversion/ProgressReport.h"
 #include "platform/DesktopServices.h"
 #include "platform/LineSplitter.h"
@@ -13,7 +14,6 @@
 #include <QStringDecoder>
 #include <memory>
 
-class PartFile;
 
 // What the user is told when the converter could not be started, with the system's reason.
 QString StartFailureMessage(const QString &reason);
@@ -79,8 +79,12 @@ private:
     void refuseProtectedAudio();
     // Judges the end, tells the user, and goes.
     void finish();
-    // Gives the finished file its name; false with reason set when that failed.
-    bool publish(QString *reason);
+    // Gives the finished file its name; reason set when that failed.
+    MoveResult publish(QString *reason);
+    // Publishes, asking again while another program holds the old MP3, then concludes.
+    void publishAndConclude(JobOutcome outcome, bool outOfSight);
+    // Removes the temporary file, tells the user, and goes.
+    void conclude(const JobOutcome &outcome, bool outOfSight);
 
     DesktopServices &services;
     Setup job;
@@ -101,4 +105,5 @@ private:
     std::optional<ProbeReport> probed;
     bool refused = false; // stopped for encrypted audio
     QString startError;   // why the converter could not be started
+    bool deciding = false; // the user is asked what to do about a held MP3
 };

@@ -28,9 +28,15 @@ private:
 // killed program left behind. Returns how many went.
 int SweepLeftoversOf(const QString &outputBase);
 
+enum class MoveResult {
+    Moved,
+    Held, // another program has the file called to open, and the system will not replace it
+    Failed,
+};
+
 // Gives the file at from the name to, in one step: a file already called to is there until the
-// new one takes its place. False with reason set when that failed.
-bool MoveReplacing(const QString &from, const QString &to, QString *reason);
+// new one takes its place. Otherwise both stay as they were, with reason set.
+MoveResult MoveReplacing(const QString &from, const QString &to, QString *reason);
 
 // How each system holds a temporary file and tells a held one from a left one.
 namespace PartFileHold {

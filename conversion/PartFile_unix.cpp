@@ -56,10 +56,11 @@ bool PartFileHold::RemoveIfLeft(const QString &path)
     return removed;
 }
 
-bool MoveReplacing(const QString &from, const QString &to, QString *reason)
+MoveResult MoveReplacing(const QString &from, const QString &to, QString *reason)
 {
+    // An open file never keeps its name from being given to another.
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
+        return MoveResult::Moved;
     *reason = QString::fromLocal8Bit(strerror(errno));
-    return false;
+    return MoveResult::Failed;
 }

@@ -1,5 +1,7 @@
 #include "conversion/PartFile.h"
 
+#include "conversion/WindowsPath_win.h"
+
 #include <QDir>
 #include <windows.h>
 
@@ -10,7 +12,7 @@
 namespace {
 std::wstring NativePath(const QString &path)
 {
-    return QDir::toNativeSeparators(path).toStdWString();
+    return WindowsPathOf(path);
 }
 
 QString SystemError(DWORD error)
@@ -57,11 +59,30 @@ bool PartFileHold::RemoveIfLeft(const QString &path)
     return true;
 }
 
-bool MoveReplacing(const QString &from, const QString &to, QString *reason)
+namespace {
+// Whether another program has the file open without letting it be deleted, as a player does.
+bool HeldByAnother(const QString &path)
+{
+    const HANDLE handle =
+        CreateFileW(NativePath(path).c_str(), DELETE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+} // namespace
+
+MoveResult MoveReplacing(const QString &from, const QString &to, QString *reason)
 {
     if (MoveFileExW(NativePath(from).c_str(), NativePath(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    *reason = SystemError(GetLastError());
-    return false;
+        return MoveResult::Moved;
+    const DWORD error = GetLastError();
+    *reason = SystemError(error);
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      (error == ERROR_ACCESS_DENIED && HeldByAnother(to));
+    return held ? MoveResult::Held : MoveResult::Failed;
 }

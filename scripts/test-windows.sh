@@ -40,10 +40,8 @@ done
 ffmpeg -nostdin -v error -y -f lavfi -i sine=duration=3600:sample_rate=8000 -c:a pcm_s16le \
     "$clips/long.mkv"
 export QUILLON_CLIPS=$(windows_path "$clips")
-# Other clips are made during the tests, by this system's converter: Wine starts a program of
-# the host as it starts a Windows one.
-ln -sf "$(command -v ffmpeg)" "$build/host-ffmpeg.exe"
-export QUILLON_CLIP_MAKER=$(windows_path "$build")\\host-ffmpeg.exe
+# Other clips are made during the tests, by this system's converter, which Wine starts.
+export QUILLON_CLIP_MAKER=$(command -v ffmpeg)
 
 # A virtual screen for the programs that show real windows: the session's end asks those.
 export DISPLAY=:93

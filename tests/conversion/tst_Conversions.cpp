@@ -77,7 +77,9 @@ private:
 
 void TestConversions::init()
 {
-    dir = std::make_unique<QTemporaryDir>();
+    // A name that is its own short form, so that the paths in the texts compared are the same
+    // on Windows.
+    dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/qXXXXXX");
     services = std::make_unique<FakeServices>();
     conversions = std::make_unique<Conversions>(*services);
     services->appFolder = dir->filePath("app");
@@ -151,6 +153,8 @@ void TestConversions::inputThatIsNoFileIsRefused()
 
 void TestConversions::wholeFileStartsTheConverter()
 {
+    if (!ProgramSuffix().isEmpty())
+        QSKIP("Windows forbids quotes in names; tst_windows_build gives the converter short names");
     const QString input = dir->filePath("my  clip's \"best\".mp4");
     write(input);
     ConversionJob *job = request(input);
@@ -574,6 +578,8 @@ void TestConversions::removedFolderIsToldAndLeavesNothing()
 {
     QFETCH(int, exitCode);
     QFETCH(bool, crashed);
+    if (OpenFilesKeepTheirFolder())
+        QSKIP("the converter's open file keeps its folder here: nobody can remove it meanwhile");
     QDir(dir->path()).mkdir("videos");
     const QString input = dir->filePath("videos/clip.avi");
     write(input);

@@ -1,6 +1,7 @@
 #include "FakeServices.h"
 #include "TestClips.h"
 #include "conversion/ConversionCommand.h"
+#include "conversion/ConversionJob.h"
 #include "conversion/Conversions.h"
 #include "conversion/Mp3Length.h"
 #include "conversion/ShortPath.h"
@@ -25,6 +26,8 @@ private slots:
     void convertsThroughTheMainWindow();
     void endedWhileConverting_data();
     void endedWhileConverting();
+    void heldMp3LosesNothing_data();
+    void heldMp3LosesNothing();
 };
 
 namespace {
@@ -175,6 +178,13 @@ void TestWindowsBuild::convertsThroughTheMainWindow_data()
     QTest::newRow("FLV") << "clip.flv"
                          << "Festa è finita.flv" << true;
     QTest::newRow("broken, out of sight") << QString() << "Rotto è.mp4" << false;
+    // Past the 260 characters of a path that older programs stop at, as in a synced folder.
+    QString deep;
+    for (int level = 0; deep.size() < 300; ++level)
+        deep += QStringLiteral("Cartella sincronizzata numero %1/").arg(level);
+    QTest::newRow("past 260 characters") << "clip.mp4" << deep + "Il mio film.mp4" << true;
+    QTest::newRow("outside the code page, out of sight")
+        << "clip.mp4" << QString::fromUtf8("中文 Фильм 🎬.mp4") << false;
 }
 
 void TestWindowsBuild::convertsThroughTheMainWindow()
@@ -190,6 +200,8 @@ void TestWindowsBuild::convertsThroughTheMainWindow()
     QDir(folder).removeRecursively();
     QVERIFY(QDir().mkpath(folder));
     const QString video = folder + u'/' + name;
+    QVERIFY(QDir().mkpath(QFileInfo(video).absolutePath()));
+    const QString fileName = QFileInfo(video).fileName();
     if (clip.isEmpty()) {
         QFile broken(video);
         QVERIFY(broken.open(QIODevice::WriteOnly));
@@ -207,15 +219,15 @@ void TestWindowsBuild::convertsThroughTheMainWindow()
     window.findChild<QPushButton *>("cmdConvert")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!services.messages.isEmpty(), 60000);
 
-    const QStringList left = QDir(folder).entryList(QDir::Files);
+    const QStringList left = QDir(QFileInfo(video).absolutePath()).entryList(QDir::Files);
     QCOMPARE(services.notifications.size(), focused ? 0 : 1);
     if (!focused) {
-        QCOMPARE(services.notifications.first().summary, name);
+        QCOMPARE(services.notifications.first().summary, fileName);
         QCOMPARE(services.notifications.first().body, services.messages.last().prompt);
     }
     if (clip.isEmpty()) {
         QCOMPARE(services.messages.last().style, MessageStyle::Critical);
-        QCOMPARE(left, QStringList{name});
+        QCOMPARE(left, QStringList{fileName});
         return;
     }
     QVERIFY2(services.messages.last().prompt.endsWith(" Conversion done! "),
@@ -335,6 +347,69 @@ void TestWindowsBuild::endedWhileConverting()
     QTRY_VERIFY_WITH_TIMEOUT(!services.messages.isEmpty(), 120000);
     QVERIFY2(services.messages.last().prompt.endsWith(" Conversion done! "),
              qPrintable(services.messages.last().prompt));
+}
+
+void TestWindowsBuild::heldMp3LosesNothing_data()
+{
+    QTest::addColumn<bool>("closedAndRetried"); // else the user gives the new audio up
+    QTest::newRow("tried again once the player closed it") << true;
+    QTest::newRow("left as it was") << false;
+}
+
+void TestWindowsBuild::heldMp3LosesNothing()
+{
+    QFETCH(bool, closedAndRetried);
+    const QString clips = Clips();
+    if (clips.isEmpty())
+        QSKIP("QUILLON_CLIPS names no folder of clips");
+    QTemporaryDir dir;
+    const QString video = dir.filePath("clip.mp4");
+    QVERIFY(QFile::copy(clips + "/clip-2.mp4", video));
+    const QString mp3 = dir.filePath("clip.mp3");
+    const QByteArray old("the MP3 the player plays");
+    QFile oldFile(mp3);
+    QVERIFY(oldFile.open(QIODevice::WriteOnly) && oldFile.write(old) == old.size());
+    oldFile.close();
+    // As a player holds it: read, and neither renamed nor deleted meanwhile.
+    HANDLE player = CreateFileW(QDir::toNativeSeparators(mp3).toStdWString().c_str(), GENERIC_READ,
+                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    QVERIFY(player != INVALID_HANDLE_VALUE);
+    const auto closePlayer = qScopeGuard([&player] {
+        if (player)
+            CloseHandle(std::exchange(player, nullptr));
+    });
+
+    FakeServices services;
+    UseShippedConverter(services);
+    services.questionAnswers = {MessageAnswer::Yes, // replace it
+                                closedAndRetried ? MessageAnswer::Yes : MessageAnswer::No};
+    QStringList whileHeld; // the folder while the user decides
+    services.whileAsking = [&] {
+        if (!services.messages.last().prompt.startsWith("Il file Mp3 è in uso da un altro programma:"))
+            return;
+        whileHeld = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        if (closedAndRetried && player)
+            CloseHandle(std::exchange(player, nullptr));
+    };
+    Conversions conversions(services);
+    QPointer<ConversionJob> job = conversions.request({QDir::toNativeSeparators(video), {}, {}, {}});
+    QVERIFY(job);
+    QTRY_VERIFY_WITH_TIMEOUT(job.isNull(), 60000);
+    // The new audio waited beside the old MP3 while the user was asked.
+    QCOMPARE(whileHeld.size(), 3);
+    QVERIFY2(whileHeld.filter(".part").size() == 1, qPrintable(whileHeld.join(", ")));
+    QFile result(mp3);
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    if (closedAndRetried) {
+        QVERIFY2(services.messages.last().prompt.endsWith(" Conversion done! "),
+                 qPrintable(services.messages.last().prompt));
+        QVERIFY(Mp3AudioSeconds(mp3).value_or(0) > 1.5);
+    } else {
+        QCOMPARE(result.readAll(), old);
+        QCOMPARE(services.messages.size(), 2); // the two questions, nothing more
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"clip.mp3", "clip.mp4"}));
 }
 
 QTEST_MAIN(TestWindowsBuild)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // What the tests ask of the system's processes.
 // Whether the process with that id still runs.
@@ -12,5 +13,10 @@ qint64 ResidentKb();
 // Whether a folder without write permission refuses this process a new file: not for root,
 // and not on Windows, where a folder's read-only mark means nothing of the kind.
 bool ReadOnlyFoldersRefuseWrites();
+// Whether a folder stays while a file in it is open, as on Windows.
+bool OpenFilesKeepTheirFolder();
 // The path as a program of the host sees it: under Wine, the Unix path of a Windows one.
 QString HostPathOf(const QString &path);
+// Runs a program of the host (under Wine, a Unix one, named by its Unix path) to its end; 0
+// when it succeeded. Its output goes where this program's goes.
+int RunOnHost(const QString &program, const QStringList &arguments);

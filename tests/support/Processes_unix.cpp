@@ -1,5 +1,7 @@
 #include "Processes.h"
 
+#include <QProcess>
+
 #include <QDir>
 #include <QFile>
 #include <csignal>
@@ -43,4 +45,14 @@ bool ReadOnlyFoldersRefuseWrites()
 QString HostPathOf(const QString &path)
 {
     return path;
+}
+
+int RunOnHost(const QString &program, const QStringList &arguments)
+{
+    return QProcess::execute(program, arguments);
+}
+
+bool OpenFilesKeepTheirFolder()
+{
+    return false;
 }

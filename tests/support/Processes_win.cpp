@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
+#include <vector>
 
 bool ProcessRunning(qint64 pid)
 {
@@ -68,4 +69,27 @@ QString HostPathOf(const QString &path)
     const QString result = QString::fromUtf8(unixPath);
     HeapFree(GetProcessHeap(), 0, unixPath);
     return result;
+}
+
+int RunOnHost(const QString &program, const QStringList &arguments)
+{
+    // Wine cannot wait for a Unix program that CreateProcess started: its own export can.
+    using Spawn = LONG(CDECL *)(char *const argv[], int wait);
+    const auto spawn = reinterpret_cast<Spawn>( // NOLINT: the system's way to an export
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp"));
+    if (!spawn)
+        return -1;
+    QList<QByteArray> words{program.toUtf8()};
+    for (const QString &argument : arguments)
+        words << argument.toUtf8();
+    std::vector<char *> argv;
+    for (QByteArray &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return int(spawn(argv.data(), 1));
+}
+
+bool OpenFilesKeepTheirFolder()
+{
+    return true;
 }

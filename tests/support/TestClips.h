@@ -12,8 +12,8 @@ bool MakeClip(const QString &path, double seconds);
 
 // Runs the converter that makes the clips tests convert, with arguments (a file's path among
 // them as the test knows it): the host's, named by QUILLON_CLIP_MAKER, where the converter
-// under test writes only audio; else that converter. Returns its exit code, as RunToEnd.
-int MakeWithHostConverter(const QStringList &arguments, QString *output = nullptr);
+// under test writes only audio; else that converter. 0 when it succeeded.
+int MakeWithHostConverter(const QStringList &arguments);
 
 // The converter's prober, installed beside ffmpeg.
 QString FfprobePath();
