@@ -50,6 +50,7 @@ public:
     bool checkingConverter() const;
 
     bool isConverting(const QString &outputBase) const { return outputs.contains(outputBase); }
+    bool converting() const { return !jobs.isEmpty(); }
 
     // Stops every running conversion as a cancel does, without asking, and calls whenEnded
     // from the event loop once none is left.

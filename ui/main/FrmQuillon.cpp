@@ -276,8 +276,10 @@ void FrmQuillon::endAll()
 void FrmQuillon::endSession()
 {
     // Windows ends the program soon after telling it, and it must not hold the session up.
-    // When the program ends by itself, nothing runs any more and this returns at once.
+    // Without a conversion there is nothing to stop: the version check goes with the program.
     constexpr int kStopWithinMs = 2000;
+    if (!conversions.converting())
+        return;
     endAll();
     services.finishPrograms(kStopWithinMs);
 }
