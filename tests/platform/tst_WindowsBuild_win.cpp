@@ -381,8 +381,8 @@ void TestWindowsBuild::heldMp3LosesNothing()
 
     FakeServices services;
     UseShippedConverter(services);
-    services.questionAnswers = {MessageAnswer::Yes, // replace it
-                                closedAndRetried ? MessageAnswer::Yes : MessageAnswer::No};
+    services.questionAnswers.enqueue(MessageAnswer::Yes); // replace it
+    services.questionAnswers.enqueue(closedAndRetried ? MessageAnswer::Yes : MessageAnswer::No);
     QStringList whileHeld; // the folder while the user decides
     services.whileAsking = [&] {
         if (!services.messages.last().prompt.startsWith("Il file Mp3 è in uso da un altro programma:"))
