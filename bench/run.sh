@@ -127,6 +127,17 @@ bare_memory=$(ratio "$qk" "$bk")
 bs=$(printf '%s\n' "${b_ms[@]}" | median)
 bare_time=$(ratio "$qs" "$bs")
 
+# 3b. Start-up under Wine: the Windows build against bare Qt windows there.
+echo "Start-up under Wine..."
+wine_row="| Under Wine: start-up until the main window is shown, median of 11 | not measured | | | | |"
+if scripts/build-windows.sh --bench >"$work/wine.log" 2>&1 && [[ -f build-windows/bench-wine.txt ]]; then
+    wine_line=$(cat build-windows/bench-wine.txt)
+    wq=$(field quillon_ms "$wine_line"); wb=$(field bare_ms "$wine_line"); we=$(field empty_ms "$wine_line")
+    wine_row="| Under Wine: start-up until the main window is shown, median of 11 | ${wq} ms | bare window, same widgets and text ${wb} ms (empty Qt window ${we} ms) | $(ratio "$wq" "$wb") | | |"
+else
+    tail -20 "$work/wine.log" >&2
+fi
+
 # 4. Responsiveness: the longest the main window's event loop waited during the conversions of 1
 #    (in the runs with --gaps).
 longest_gap=$(printf '%s\n' "${gaps[@]}" | sort -n | tail -1)
@@ -138,6 +149,7 @@ table=$(cat <<TABLE
 | Seeking: 60 s at 50:00 of 60 min against 60 s at 0:00, median of 5 | ${late_ms} ms | ${early_ms} ms | ${seeking} | at most 1.5 | $(verdict "$seeking" 1.5 max) |
 | Start-up time until the main window is shown, median of 11 | ${qs} ms | empty Qt window ${ms} ms | ${startup_time} | at most 1.5 | $(verdict "$startup_time" 1.5 max) |
 | Start-up time until the main window is shown, median of 11 | ${qs} ms | bare window, same widgets and text ${bs} ms | ${bare_time} | at most 1.1 | $(verdict "$bare_time" 1.1 max) |
+${wine_row}
 | Resident memory once shown, median of 11 | ${qk} KB | empty Qt window ${mk} KB | ${startup_memory} | at most 1.3 | $(verdict "$startup_memory" 1.3 max) |
 | Resident memory once shown, median of 11 | ${qk} KB | bare window, same widgets and text ${bk} KB | ${bare_memory} | at most 1.05 | $(verdict "$bare_memory" 1.05 max) |
 | Own CPU over a 10-minute clip's conversion, median of 9 | ${own_ms} ms | converter ${converter_ms} ms | ${own_share}% | at most 0.6% | $(verdict "$own_share" 0.6 max) |
@@ -197,6 +209,10 @@ ${table}
   loads a font, which any window with a caption does (an empty QMainWindow with one line edit
   already takes about 24 MB here). The second yardstick is a bare window with the same kinds
   of widgets and text as the main window, and no code of the program.
+- Under Wine: the same three programs built for Windows (\`scripts/build-windows.sh --bench\`),
+  each started by Debian 13's Wine from a folder with Quillon's DLLs and converter, drawn by
+  Qt's Windows platform on Xvfb, in turns, with the Wine server already running. Wine's own
+  start of a program is in every figure.
 DOC
 echo
 echo "Written to docs/BENCHMARKS.md"

@@ -66,7 +66,8 @@ QString ConversionJob::start()
     }
     task = started.taskId;
     running = true;
-    startProbe();
+    if (!probing && !probed) // once, whatever the converter's tries
+        startProbe();
     return QString();
 }
 
@@ -130,6 +131,12 @@ void ConversionJob::onEnd(const ProcessEnd &end)
     const QString rest = decoder.decode(logLines.takeRest());
     if (!rest.trimmed().isEmpty())
         emit outputLines({log.addLine(rest)});
+    // A converter that cannot carry the cover (it lacks what reads the picture) fails before
+    // it writes anything: the sound alone is better than nothing.
+    const QFileInfo tried(job.tempPath);
+    if (!cancelled && !refused && !end.crashed && end.exitCode != 0 && log.mapsAPicture() &&
+        !(tried.isFile() && tried.size() > 0) && startWithoutPicture())
+        return;
 
     facts.end = end;
     facts.cut = job.cut;
@@ -150,6 +157,19 @@ void ConversionJob::onStartFailed(const QString &reason)
         services.stopProgram(probeTask); // its verdict is not needed any more
     else
         finish();
+}
+
+bool ConversionJob::startWithoutPicture()
+{
+    const qsizetype output = job.command.arguments.lastIndexOf(QStringLiteral("-f"));
+    if (output < 0 || job.command.arguments.contains(QStringLiteral("-vn")))
+        return false;
+    job.command.arguments.insert(output, QStringLiteral("-vn"));
+    emit outputLines({QStringLiteral("Di nuovo, senza la copertina:")});
+    log = ConverterLog(job.cut.has_value());
+    progress = ProgressReport();
+    expected = ExpectedSeconds({}, job.cut);
+    return start().isEmpty();
 }
 
 void ConversionJob::startProbe()

@@ -67,6 +67,8 @@ private:
     void onStandardOutput(const QByteArray &chunk);
     void onStandardError(const QByteArray &chunk);
     void onEnd(const ProcessEnd &end);
+    // Starts the converter again, for the sound alone; false when that is not possible.
+    bool startWithoutPicture();
     // The converter could not be started after all: nothing was converted.
     void onStartFailed(const QString &reason);
     // Asks the prober, alongside the converter, what the input's audio streams are.

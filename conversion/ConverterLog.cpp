@@ -341,6 +341,8 @@ QString ConverterLog::addLine(const QString &line)
     if (const std::optional<qint64> from = listingLine ? MappedStream(text) : std::nullopt) {
         if (!converted && audioStreams.contains(*from))
             converted = int(*from);
+        else if (!audioStreams.contains(*from))
+            picture = true;
     }
 
     const bool error =

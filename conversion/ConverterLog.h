@@ -42,6 +42,8 @@ public:
     std::optional<double> inputDuration() const { return duration; }
     // The input's audio stream that the converter turns into the MP3.
     std::optional<int> convertedStream() const { return converted; }
+    // Whether the converter takes more than sound into the MP3: a cover picture.
+    bool mapsAPicture() const { return picture; }
     // The line to quote under a failure: the converter's last error that names a cause, else
     // its last warning; empty rather than a line that says nothing. A closing line that only
     // wraps the error before it never wins over that error.
@@ -60,6 +62,7 @@ private:
     QStringList videoCodecs;
     QList<qint64> audioStreams;
     std::optional<int> converted;
+    bool picture = false;
     QString lastError;
     QString lastWarning;
     // Said inside a listing: the video's own text, if the listing goes on after it.

@@ -2,13 +2,14 @@
 # Builds Quillon for 64-bit Windows into build-windows/Quillon/: Quillon.exe with the Qt and
 # mingw DLLs it loads, ffmpeg.exe and ffprobe.exe beside it, and the licences; and its setup.
 #
-#   scripts/build-windows.sh [--test]
+#   scripts/build-windows.sh [--test | --bench]
 #
 # Everything happens in the Debian 13 root of scripts/test-on-debian.sh: Debian's mingw-w64,
 # and Qt, lame and ffmpeg built from Debian's source packages once (scripts/windows-toolchain.sh,
 # kept in the root; the tarballs in ../shared/windows-toolchain are used where they are).
 # It also makes the setup, build-windows/Quillon-VERSION-setup.exe, with Debian's nsis. With --test
-# it runs the Windows tests and the setup's round trip under Debian's Wine.
+# it runs the Windows tests and the setup's round trip under Debian's Wine; with --bench it times
+# the start-up of Quillon and of bare Qt windows under Wine (bench/run.sh calls it so).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -31,6 +32,9 @@ if [[ ${1:-} != --in-root ]]; then
     mkdir -p build-windows
     cp -a "$root/work/quillon/build-windows/Quillon" "$root"/work/quillon/build-windows/Quillon-*-setup.exe \
         build-windows/
+    if [[ -f $root/work/quillon/build-windows/bench-wine.txt ]]; then
+        cp "$root/work/quillon/build-windows/bench-wine.txt" build-windows/
+    fi
     if [[ -d $root/work/quillon/build-windows/screenshots ]]; then
         cp -a "$root/work/quillon/build-windows/screenshots" build-windows/
     fi
@@ -47,7 +51,7 @@ B=build-windows/cmake
 D=build-windows/Quillon
 start=$SECONDS
 cmake -S . -B "$B" -G Ninja -DCMAKE_TOOLCHAIN_FILE=$W/qt6/lib/cmake/Qt6/qt.toolchain.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DQUILLON_BUILD_BENCH=OFF \
+    -DCMAKE_BUILD_TYPE=Release -DQUILLON_BUILD_BENCH="$([[ ${1:-} == --bench ]] && echo ON || echo OFF)" \
     -DBUILD_TESTING="$([[ ${1:-} == --test ]] && echo ON || echo OFF)" \
     -DQUILLON_WINDOWS_FFMPEG=Z:$W/ffmpeg/bin >/dev/null
 nice cmake --build "$B" --parallel 2
@@ -114,6 +118,9 @@ nice makensis -V2 -DVERSION="$version" -DSOURCE="$PWD/$D" -DICON="$PWD/$B/genera
     -DFILES="$list" -DOUTFILE="$PWD/$setup" packaging/windows/Quillon.nsi
 echo "== setup: $setup, $(du -k "$setup" | cut -f1) KiB"
 
+if [[ ${1:-} == --bench ]]; then
+    scripts/bench-windows.sh "$B" "$D" build-windows/bench-wine.txt
+fi
 if [[ ${1:-} == --test ]]; then
     status=0
     scripts/test-windows.sh "$B" "$D" || status=1

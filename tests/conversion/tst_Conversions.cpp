@@ -56,6 +56,7 @@ private slots:
     void endIsToldTruthfully_data();
     void endIsToldTruthfully();
     void successGivesTheMp3ItsName();
+    void pictureThatCannotBeCarriedLeavesTheSound();
     void failureLeavesAnExistingMp3Untouched();
     void replacingSucceedsOnlyAtTheEnd();
     void cancelStopsTheConverterAndLeavesNothing();
@@ -333,7 +334,7 @@ void TestConversions::unwritableFolderIsReported()
 
 void TestConversions::sameOutputTwiceStartsOneConverter()
 {
-    const QString other = dir->filePath("clip.take2.mp4"); // the same MP3: clip.mp3
+    const QString other = dir->filePath("clip.mp4"); // the same MP3: clip.mp3
     write(other);
     QVERIFY(request(clip));
     QVERIFY(conversions->isConverting(dir->filePath("clip.mp3")));
@@ -472,6 +473,32 @@ void TestConversions::successGivesTheMp3ItsName()
     QVERIFY(!QFileInfo::exists(temp));
     QCOMPARE(progress.last().at(0).toInt(), 100);
     QCOMPARE(services->messages.last().prompt, QString("Code : 4242 Conversion done! "));
+}
+
+void TestConversions::pictureThatCannotBeCarriedLeavesTheSound()
+{
+    QVERIFY(request(clip));
+    // As a converter without a picture decoder fails on a cover it cannot size.
+    services->writeError(0, "[info] Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'clip.mp4':\n"
+                            "[info]   Duration: 00:00:02.00, start: 0.000000, bitrate: 100 kb/s\n"
+                            "[info]   Stream #0:0[0x1](und): Audio: aac (LC), 44100 Hz, mono\n"
+                            "[info]   Stream #0:1[0x0]: Video: png, none (attached pic)\n"
+                            "[info] Stream mapping:\n"
+                            "[info]   Stream #0:1 -> #0:0 (copy)\n"
+                            "[info]   Stream #0:0 -> #0:1 (aac (native) -> mp3 (libmp3lame))\n"
+                            "[error] [mp3 @ 00007ffffe8aaec0] dimensions not set\n");
+    services->finish(0, -22);
+    QCOMPARE(services->starts.size(), 2);
+    QVERIFY(services->messages.isEmpty());
+    const QStringList again = services->starts[1].arguments;
+    QCOMPARE(again.mid(again.indexOf("-vn"), 3), QStringList({"-vn", "-f", "mp3"}));
+    QCOMPARE(again.last(), services->writtenFile(0));
+
+    write(services->writtenFile(1), Mp3Frames(2));
+    services->finish(1, 0);
+    QCOMPARE(read(dir->filePath("clip.mp3")), Mp3Frames(2));
+    QVERIFY2(services->messages.last().prompt.endsWith(" Conversion done! "),
+             qPrintable(services->messages.last().prompt));
 }
 
 void TestConversions::failureLeavesAnExistingMp3Untouched()

@@ -165,7 +165,11 @@ void TestRealWorldVideos::allTheAudioIsThere()
         QFAIL("the MP3 could not be read");
     qInfo("%s: audio %.2f s, written %.2f s", qPrintable(name), seconds, *written);
     QVERIFY2(qAbs(*written - seconds) < 0.2, qPrintable(QString::number(*written)));
-    if (!carried.isEmpty()) {
+    // The shipped Windows converter has nothing that reads a picture, so it cannot carry one:
+    // the sound alone is converted then.
+    if (!carried.isEmpty() && !ProgramSuffix().isEmpty()) {
+        QVERIFY(!ReadAll(mp3).contains(carried));
+    } else if (!carried.isEmpty()) {
         // The tag's picture frame, and in it the PNG's own bytes.
         const QByteArray bytes = ReadAll(mp3);
         const qsizetype frame = bytes.indexOf(carried);

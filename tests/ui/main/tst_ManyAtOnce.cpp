@@ -44,7 +44,8 @@ private slots:
 void TestManyAtOnce::shortOnesEndTogetherWhileALongOneRuns()
 {
     LoadDesignFonts();
-    QTemporaryDir dir;
+    // A name that is its own short form: the MP3s are named from the videos' short forms.
+    QTemporaryDir dir(QDir::tempPath() + "/qXXXXXX");
     // Twenty minutes of sound that decodes at once: it still converts while the others end.
     // Matroska: an AVI of PCM declares a length some seconds longer than its sound.
     const QString longVideo = dir.filePath("long.mkv");
