@@ -43,6 +43,13 @@ export QUILLON_CLIPS=$(windows_path "$clips")
 # Other clips are made during the tests, by this system's converter, which Wine starts.
 export QUILLON_CLIP_MAKER=$(command -v ffmpeg)
 
+# A drive of 300 KB, for a disk that fills up while converting.
+small=/mnt/quillon-small
+mkdir -p "$small"
+mountpoint -q "$small" || mount -t tmpfs -o size=300k tmpfs "$small"
+ln -sfn "$small" "$WINEPREFIX/dosdevices/q:"
+export QUILLON_SMALL_DRIVE=Q:
+
 # A virtual screen for the programs that show real windows: the session's end asks those.
 export DISPLAY=:93
 Xvfb $DISPLAY -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
@@ -75,6 +82,8 @@ import -window root -trim "$build/../screenshots/main-windows.png" 2>/dev/null |
     echo "no screenshot taken"
 wineserver -k 2>/dev/null
 kill $xvfb 2>/dev/null
+rm -f "$WINEPREFIX/dosdevices/q:"
+umount "$small" 2>/dev/null
 
 echo "${passed} passed, ${#failed[@]} failed"
 [[ ${#failed[@]} -eq 0 ]]

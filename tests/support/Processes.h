@@ -20,3 +20,7 @@ QString HostPathOf(const QString &path);
 // Runs a program of the host (under Wine, a Unix one, named by its Unix path) to its end; 0
 // when it succeeded. Its output goes where this program's goes.
 int RunOnHost(const QString &program, const QStringList &arguments);
+// A new folder on a file system of about 300 KB, for a disk that fills up; empty when this
+// system gives the tests none (on Linux that needs root). ReleaseSmallFolder takes it away.
+QString SmallFolder(const QString &inside);
+void ReleaseSmallFolder(const QString &folder);

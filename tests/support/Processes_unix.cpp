@@ -1,10 +1,10 @@
 #include "Processes.h"
 
-#include <QProcess>
-
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <csignal>
+#include <sys/mount.h>
 #include <unistd.h>
 
 bool ProcessRunning(qint64 pid)
@@ -55,4 +55,18 @@ int RunOnHost(const QString &program, const QStringList &arguments)
 bool OpenFilesKeepTheirFolder()
 {
     return false;
+}
+
+QString SmallFolder(const QString &inside)
+{
+    const QString folder = inside + QStringLiteral("/small");
+    if (!QDir().mkpath(folder) ||
+        ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=300k") != 0)
+        return QString();
+    return folder;
+}
+
+void ReleaseSmallFolder(const QString &folder)
+{
+    ::umount(QFile::encodeName(folder).constData());
 }

@@ -93,3 +93,19 @@ bool OpenFilesKeepTheirFolder()
 {
     return true;
 }
+
+QString SmallFolder(const QString &inside)
+{
+    Q_UNUSED(inside);
+    // A small drive that the test run mapped into the Wine prefix, named by its letter.
+    const QString drive = qEnvironmentVariable("QUILLON_SMALL_DRIVE");
+    const QString folder = drive + QStringLiteral("/quillon-small");
+    if (drive.isEmpty() || !QDir().mkpath(folder))
+        return QString();
+    return folder;
+}
+
+void ReleaseSmallFolder(const QString &folder)
+{
+    QDir(folder).removeRecursively();
+}
