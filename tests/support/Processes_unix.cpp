@@ -59,7 +59,7 @@ bool OpenFilesKeepTheirFolder()
 
 QString SmallFolder(const QString &inside)
 {
-    const QString folder = inside + QStringLiteral("/small");
+    QString folder = inside + QStringLiteral("/small");
     if (!QDir().mkpath(folder) ||
         ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=300k") != 0)
         return QString();

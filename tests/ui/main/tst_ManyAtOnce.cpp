@@ -94,7 +94,7 @@ void TestManyAtOnce::shortOnesEndTogetherWhileALongOneRuns()
         const auto oldest = std::find_if(seen.cbegin(), seen.cend(),
                                          [](const QPointer<QMessageBox> &box) { return box; });
         QVERIFY(oldest != seen.cend());
-        QPointer<QMessageBox> box = *oldest;
+        const QPointer<QMessageBox> &box = *oldest;
         if (answered == 1)
             QTest::keyClicks(txtInput, typed);
         QVERIFY2(box, "a box went without its button");
