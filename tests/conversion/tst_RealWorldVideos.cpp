@@ -306,12 +306,13 @@ void TestRealWorldVideos::damagedAudioQuotesTheConvertersError()
         QCOMPARE(message.style, MessageStyle::Critical);
         QCOMPARE(files(), QStringList{"noisy.mp4"});
     }
-    // The converter itself calls that line an error. Its figures (an error rate) vary from run
+    // The converter itself calls that line an error, decoding the sound alone (the Windows
+    // converter has nothing to decode the picture with). Its figures (an error rate) vary from run
     // to run: the words before them must match.
     QString tagged;
     RunToEnd(QUILLON_FFMPEG,
-             {"-nostdin", "-hide_banner", "-loglevel", "repeat+level+info", "-i", input, "-f",
-              "null", "-"},
+             {"-nostdin", "-hide_banner", "-loglevel", "repeat+level+info", "-i", input, "-vn",
+              "-f", "null", "-"},
              &tagged);
     const QString words = quoted.left(quoted.indexOf(QRegularExpression("\\d")));
     QVERIFY2(tagged.contains(
