@@ -14,7 +14,8 @@ inline std::wstring WindowsPathOf(const QString &path)
     // A folder's own limit is 12 less, room for a file name inside it.
     if (native.size() < MAX_PATH - 12 || native.startsWith(QLatin1String("\\\\?\\")))
         return native.toStdWString();
-    const QString whole = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const QString whole =
+        QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     if (whole.startsWith(QLatin1String("\\\\")))
         return (QLatin1String("\\\\?\\UNC\\") + whole.mid(2)).toStdWString();
     return (QLatin1String("\\\\?\\") + whole).toStdWString();

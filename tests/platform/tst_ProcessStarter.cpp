@@ -91,8 +91,9 @@ void TestProcessStarter::argumentsReachTheProgramUnchanged()
     const QStringList arguments = {"a  b", "$(touch pwned)", "x;y", "'q\"", "-y.avi", "è 中 😀"};
     ProcessStarter starter;
     bool ended = false;
-    QVERIFY(starter.start(program, arguments, {{}, {}, [&](const ProcessEnd &) { ended = true; }, {}})
-                .started());
+    QVERIFY(
+        starter.start(program, arguments, {{}, {}, [&](const ProcessEnd &) { ended = true; }, {}})
+            .started());
     QTRY_VERIFY_WITH_TIMEOUT(ended, 10000);
     QFile file(record);
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -385,7 +385,8 @@ void TestWindowsBuild::heldMp3LosesNothing()
     services.questionAnswers.enqueue(closedAndRetried ? MessageAnswer::Yes : MessageAnswer::No);
     QStringList whileHeld; // the folder while the user decides
     services.whileAsking = [&] {
-        if (!services.messages.last().prompt.startsWith("Il file Mp3 è in uso da un altro programma:"))
+        if (!services.messages.last().prompt.startsWith(
+                "Il file Mp3 è in uso da un altro programma:"))
             return;
         whileHeld = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
         if (closedAndRetried && player)

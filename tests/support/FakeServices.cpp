@@ -26,7 +26,8 @@ StartResult FakeServices::startProgram(const QString &program, const QStringList
     if (!lateStartError.isEmpty()) {
         // As a real start that fails once the program has been looked for.
         const qint64 task = nextTaskId++;
-        QTimer::singleShot(0, [callbacks, error = lateStartError] { callbacks.onStartFailed(error); });
+        QTimer::singleShot(0,
+                           [callbacks, error = lateStartError] { callbacks.onStartFailed(error); });
         return {task, QString()};
     }
     if (!converterVersion.isEmpty() && arguments == QStringList{QStringLiteral("-version")}) {

@@ -34,7 +34,8 @@ bool AnyProcessRuns(const QString &program)
         wchar_t path[MAX_PATH];
         DWORD size = MAX_PATH;
         if (QueryFullProcessImageNameW(process, 0, path, &size))
-            found = QString::fromWCharArray(path, int(size)).compare(wanted, Qt::CaseInsensitive) == 0;
+            found =
+                QString::fromWCharArray(path, int(size)).compare(wanted, Qt::CaseInsensitive) == 0;
         CloseHandle(process);
     }
     CloseHandle(snapshot);

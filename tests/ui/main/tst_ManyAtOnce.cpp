@@ -104,7 +104,8 @@ void TestManyAtOnce::shortOnesEndTogetherWhileALongOneRuns()
     QVERIFY2(window.runningConversions().isConverting(longMp3),
              "the long conversion ended before the short ones: make it longer");
     for (const QString &text : std::as_const(texts))
-        QVERIFY2(text.startsWith("Code : ") && text.endsWith(" Conversion done! "), qPrintable(text));
+        QVERIFY2(text.startsWith("Code : ") && text.endsWith(" Conversion done! "),
+                 qPrintable(text));
     QCOMPARE(QSet<QString>(texts.cbegin(), texts.cend()).size(), 5);
     QCOMPARE(started, 6);
     for (const QString &video : shortVideos) {
