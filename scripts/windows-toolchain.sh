@@ -14,7 +14,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     mingw-w64-tools cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools wine wine64
     xvfb xauth x11-apps imagemagick ffmpeg dpkg-dev xz-utils file perl python3 make nasm
-    autoconf automake libtool fonts-dejavu-core nsis xdotool)
+    autoconf automake libtool fonts-dejavu-core nsis xdotool mount)
 "$(dirname "${BASH_SOURCE[0]}")/ensure-packages.sh" "${packages[@]}"
 
 mkdir -p "$W"
