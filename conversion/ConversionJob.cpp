@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QStorageInfo>
 #include <QTimer>
 
 QString StartFailureMessage(const QString &reason)
@@ -19,6 +20,12 @@ JobOutcome CannotSave(const QString &outputBase, const QString &reason)
     return {JobEnd::Failed, MessageStyle::Critical,
             QStringLiteral("Impossibile salvare il file Mp3:\r\n") + outputBase +
                 QStringLiteral("\r\n") + reason};
+}
+// Whether the drive that holds path has no room left: less than a second of the MP3.
+bool DriveIsFull(const QString &path)
+{
+    const QStorageInfo drive(QFileInfo(path).absolutePath());
+    return drive.isValid() && drive.bytesAvailable() >= 0 && drive.bytesAvailable() < 16 * 1024;
 }
 } // namespace
 
@@ -263,6 +270,11 @@ void ConversionJob::finish()
     if (outcome.kind != JobEnd::Cancelled && startError.isEmpty() &&
         !QFileInfo(QFileInfo(job.outputBase).absolutePath()).isDir()) {
         outcome = CannotSave(job.outputBase, QStringLiteral("La sua cartella non esiste più."));
+    } else if (outcome.kind != JobEnd::Cancelled && outcome.kind != JobEnd::Done &&
+               startError.isEmpty() && DriveIsFull(job.outputBase)) {
+        // The converter's own words for it vary (Windows' may say "Invalid argument"); the
+        // cause is plain from the drive.
+        outcome = CannotSave(job.outputBase, QStringLiteral("Il disco è pieno."));
     } else if (outcome.kind == JobEnd::Done || outcome.kind == JobEnd::ShortAudio) {
         publishAndConclude(outcome, outOfSight);
         return;

@@ -100,7 +100,7 @@ QString SmallFolder(const QString &inside)
     Q_UNUSED(inside);
     // A small drive that the test run mapped into the Wine prefix, named by its letter.
     const QString drive = qEnvironmentVariable("QUILLON_SMALL_DRIVE");
-    const QString folder = drive + QStringLiteral("/quillon-small");
+    const QString folder = drive + QStringLiteral("/qsmall"); // its own short form
     if (drive.isEmpty() || !QDir().mkpath(folder))
         return QString();
     return folder;
