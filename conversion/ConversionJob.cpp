@@ -25,7 +25,8 @@ JobOutcome CannotSave(const QString &outputBase, const QString &reason)
 bool DriveIsFull(const QString &path)
 {
     const QStorageInfo drive(QFileInfo(path).absolutePath());
-    return drive.isValid() && drive.bytesAvailable() >= 0 && drive.bytesAvailable() < qint64(16) * 1024;
+    return drive.isValid() && drive.bytesAvailable() >= 0 &&
+           drive.bytesAvailable() < qint64(16) * 1024;
 }
 } // namespace
 
