@@ -19,8 +19,7 @@ mkdir -p "$XDG_RUNTIME_DIR"
 run=$(mktemp -d)
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$run"' EXIT
 cp -a "$program/." "$run/"
-cp "$build"/bench/bench_startup.exe "$build"/bench/bench_bare_window.exe \
-    "$build"/bench/bench_minimal_qt.exe "$run/"
+cp "$build"/bench_startup.exe "$build"/bench_bare_window.exe "$build"/bench_minimal_qt.exe "$run/"
 # On a virtual screen, drawn by Qt's Windows platform as a user's is.
 export DISPLAY=:94
 Xvfb $DISPLAY -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
