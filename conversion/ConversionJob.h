@@ -14,7 +14,6 @@
 #include <QStringDecoder>
 #include <memory>
 
-
 // What the user is told when the converter could not be started, with the system's reason.
 QString StartFailureMessage(const QString &reason);
 

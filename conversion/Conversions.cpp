@@ -152,36 +152,37 @@ ConversionJob *Conversions::request(const RequestInput &input)
     }
 
     if (!QFileInfo::exists(outputBase))
-        return startConversion(input, shortInput, cut, false);
+        return startConversion(input, shortInput, program, cut, false);
     // Asked without waiting; a fake that answers at once gets its conversion back from here.
     auto startedNow = std::make_shared<QPointer<ConversionJob>>();
     QPointer<Conversions> self(this);
-    services.ask(QStringLiteral("Il file ") + outputBase + QStringLiteral(" esiste già.") + kCrLf +
-                     QStringLiteral("Vuoi sostituirlo?"),
-                 [self, input, shortInput, cut, outputBase, startedNow](MessageAnswer answer) {
-                     if (!self || answer != MessageAnswer::Yes)
-                         return;
-                     // Another click may have started it while the question was open.
-                     if (self->isConverting(outputBase)) {
-                         TellAlreadyConverting(self->services, outputBase);
-                         return;
-                     }
-                     // The video may have gone while the question was open.
-                     if (VideoFileOf(shortInput).isEmpty()) {
-                         TellVideoMissing(self->services, input.inputText);
-                         return;
-                     }
-                     *startedNow = self->startConversion(input, shortInput, cut, true);
-                 });
+    services.ask(
+        QStringLiteral("Il file ") + outputBase + QStringLiteral(" esiste già.") + kCrLf +
+            QStringLiteral("Vuoi sostituirlo?"),
+        [self, input, shortInput, program, cut, outputBase, startedNow](MessageAnswer answer) {
+            if (!self || answer != MessageAnswer::Yes)
+                return;
+            // Another click may have started it while the question was open.
+            if (self->isConverting(outputBase)) {
+                TellAlreadyConverting(self->services, outputBase);
+                return;
+            }
+            // The video may have gone while the question was open.
+            if (VideoFileOf(shortInput).isEmpty()) {
+                TellVideoMissing(self->services, input.inputText);
+                return;
+            }
+            *startedNow = self->startConversion(input, shortInput, program, cut, true);
+        });
     return *startedNow;
 }
 
 ConversionJob *Conversions::startConversion(const RequestInput &input, const QString &shortInput,
+                                            const QString &program,
                                             const std::optional<CutRange> &cut, bool replace)
 {
     const QString text = input.inputText;
     const QString outputBase = OutputBaseOf(shortInput);
-    const QString program = LocateConverter(services);
     SweepLeftoversOf(outputBase);
     QString reason;
     std::shared_ptr<PartFile> part = PartFile::CreateBeside(outputBase, &reason);

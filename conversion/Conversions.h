@@ -67,7 +67,9 @@ private:
     QList<QPointer<ConversionJob>> jobs;
     QList<std::function<void()>> waitingForTheEnd;
     void afterEnd();
-    // The checks passed (and, with replace, the user agreed): starts the converter.
+    // The checks passed (and, with replace, the user agreed): starts program, the converter
+    // they found.
     ConversionJob *startConversion(const RequestInput &input, const QString &shortInput,
-                                   const std::optional<CutRange> &cut, bool replace);
+                                   const QString &program, const std::optional<CutRange> &cut,
+                                   bool replace);
 };
