@@ -19,11 +19,12 @@ private slots:
     void videoWithoutSound();
     void truncatedVideoGivesShortAudioAndSaysSo();
     void videoThatGoesBeforeTheStart();
-    void diskThatFillsUp();
+    void driveThatFails_data();
+    void driveThatFails();
 
 private:
     // Runs one request through to its outcome message.
-    void convert(const QString &input);
+    void convert(const QString &input, int messages = 1);
     // The outcome: the converter failed, and the message names the problem with these words.
     void expectFailureNaming(const QString &words);
     QStringList files() const { return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden); }
@@ -49,10 +50,10 @@ void TestBrokenInputs::cleanup()
     services.reset();
 }
 
-void TestBrokenInputs::convert(const QString &input)
+void TestBrokenInputs::convert(const QString &input, int messages)
 {
     QVERIFY(conversions->request({input, {}, {}, {}}));
-    QTRY_VERIFY_WITH_TIMEOUT(!services->messages.isEmpty(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(services->messages.size() >= messages, 60000);
 }
 
 void TestBrokenInputs::expectFailureNaming(const QString &words)
@@ -149,11 +150,27 @@ void TestBrokenInputs::videoThatGoesBeforeTheStart()
     QCOMPARE(files(), QStringList{"clip.mp3"});
 }
 
-void TestBrokenInputs::diskThatFillsUp()
+void TestBrokenInputs::driveThatFails_data()
 {
+    QTest::addColumn<QString>("change"); // to the drive, once the conversion has started
+    QTest::addColumn<bool>("oldMp3");
+    QTest::addColumn<QString>("cause"); // what the message says after the MP3's path
+    QTest::newRow("fills up") << QString() << false << "Impossibile salvare|Il disco è pieno.";
+    QTest::newRow("fills up over an old MP3")
+        << QString() << true << "Impossibile salvare|Il disco è pieno.";
+    QTest::newRow("read-only, with an old MP3") << "read-only" << true << "Impossibile scrivere|";
+    QTest::newRow("goes away while converting")
+        << "away" << false << "Impossibile salvare|La sua cartella non esiste più.";
+}
+
+void TestBrokenInputs::driveThatFails()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, oldMp3);
+    QFETCH(QString, cause);
     const QString folder = SmallFolder(dir->path());
     if (folder.isEmpty())
-        QSKIP("no small file system here (on Linux it needs root and mount rights)");
+        QSKIP("no small drive here (on Linux it needs root and mount rights)");
     const auto release = qScopeGuard([folder] { ReleaseSmallFolder(folder); });
 
     // About 190 KB of sound whose MP3 needs about 1 MB.
@@ -161,13 +178,39 @@ void TestBrokenInputs::diskThatFillsUp()
     QCOMPARE(MakeWithHostConverter({"-nostdin", "-v", "error", "-f", "lavfi", "-i",
                                     "sine=duration=60", "-c:a", "aac", "-b:a", "24k", input}),
              0);
-    convert(input);
-    // Said plainly, whatever words the converter has for it.
+    const QString mp3 = folder + "/long.mp3";
+    const QByteArray old(4096, 'o');
+    if (oldMp3) {
+        QFile file(mp3);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+        services->questionAnswers.enqueue(MessageAnswer::Yes);
+    }
+    if (change == "read-only")
+        QVERIFY(ChangeSmallDrive(folder, SmallDriveChange::ReadOnly));
+    if (change == "away") // before the converter has got far: its end comes later
+        connect(conversions.get(), &Conversions::started, this,
+                [folder] { QVERIFY(ChangeSmallDrive(folder, SmallDriveChange::GoesAway)); });
+    if (change == "read-only")
+        QVERIFY(!conversions->request({input, {}, {}, {}}));
+    else
+        convert(input, oldMp3 ? 2 : 1);
+
+    // Said plainly, whatever words the converter has for it; nothing left, the old MP3 kept.
     const FakeServices::Message &message = services->messages.last();
     QCOMPARE(message.style, MessageStyle::Critical);
-    QCOMPARE(message.prompt,
-             "Impossibile salvare il file Mp3:\r\n" + folder + "/long.mp3\r\nIl disco è pieno.");
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"long.mp4"});
+    const QStringList said = cause.split('|');
+    QVERIFY2(message.prompt.startsWith(said[0] + " il file Mp3:\r\n" + mp3 + "\r\n") &&
+                 message.prompt.endsWith(said[1]),
+             qPrintable(message.prompt));
+    if (change == "away")
+        QVERIFY(!QFileInfo::exists(folder));
+    else
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 oldMp3 ? QStringList({"long.mp3", "long.mp4"}) : QStringList{"long.mp4"});
+    QFile kept(mp3);
+    QCOMPARE(kept.open(QIODevice::ReadOnly) ? kept.readAll() : QByteArray(),
+             oldMp3 ? old : QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestBrokenInputs)

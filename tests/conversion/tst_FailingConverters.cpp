@@ -3,9 +3,13 @@
 #include "TestClips.h"
 #include "conversion/Conversions.h"
 #include "ui/converter/FrmConverter.h"
+#include "ui/main/FrmQuillon.h"
 
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -25,6 +29,7 @@ private slots:
     void misbehaviour();
     void olderConverterIsNamed_data();
     void olderConverterIsNamed();
+    void slowConverterLeavesTheWindowLive();
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
@@ -199,6 +204,40 @@ void TestFailingConverters::olderConverterIsNamed()
     QCOMPARE(services->messages.last().style, MessageStyle::Critical);
     QCOMPARE(services->starts.size(), 1); // nothing but the question
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"clip.avi"});
+}
+
+void TestFailingConverters::slowConverterLeavesTheWindowLive()
+{
+    // As when a scanner holds a new converter at its first start: each of its answers, the
+    // version's too, comes seconds late. The window goes on answering meanwhile.
+    services->converterVersion.clear();
+    QVERIFY(!InstallStandIn(services->appFolder,
+                            {"sleep 3000", "version ffmpeg version 7.1", "copy new.mp3", "exit 0"})
+                 .isEmpty());
+    const QString input = dir->filePath("clip.avi");
+    QVERIFY(MakeClip(input, 1));
+    qint64 longestGap = 0;
+    QElapsedTimer sinceTick;
+    QTimer ticks;
+    connect(&ticks, &QTimer::timeout, this,
+            [&] { longestGap = qMax(longestGap, sinceTick.restart()); });
+    ticks.start(10);
+    sinceTick.start();
+
+    FrmQuillon main(*services);
+    main.show();
+    main.findChild<QLineEdit *>("txtInput")->setText(input);
+    QTest::mouseClick(main.findChild<QPushButton *>("cmdConvert"), Qt::LeftButton);
+    auto *chkCut = main.findChild<QCheckBox *>("chkCut");
+    QTest::mouseClick(chkCut, Qt::LeftButton, {}, QPoint(8, chkCut->height() / 2));
+    QVERIFY(chkCut->isChecked());
+    QVERIFY(services->messages.isEmpty());
+
+    QTRY_COMPARE_WITH_TIMEOUT(services->messages.size(), 1, 60000);
+    QVERIFY2(services->messages.last().prompt.endsWith(" Conversion done! "),
+             qPrintable(services->messages.last().prompt));
+    qInfo("the window's longest wait while the converter took its time: %lld ms", longestGap);
+    QVERIFY2(longestGap < 1500, qPrintable(QString::number(longestGap)));
 }
 
 QTEST_MAIN(TestFailingConverters)

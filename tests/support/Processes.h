@@ -20,7 +20,11 @@ QString HostPathOf(const QString &path);
 // Runs a program of the host (under Wine, a Unix one, named by its Unix path) to its end; 0
 // when it succeeded. Its output goes where this program's goes.
 int RunOnHost(const QString &program, const QStringList &arguments);
-// A new folder on a file system of about 300 KB, for a disk that fills up; empty when this
+// A new folder on a drive of its own of about 300 KB, for a disk that fills up; empty when this
 // system gives the tests none (on Linux that needs root). ReleaseSmallFolder takes it away.
 QString SmallFolder(const QString &inside);
+// What may happen to that drive while a conversion runs: it becomes read-only, as a card whose
+// switch is set, or goes away with the folder, as a stick pulled out.
+enum class SmallDriveChange { ReadOnly, GoesAway };
+bool ChangeSmallDrive(const QString &folder, SmallDriveChange change);
 void ReleaseSmallFolder(const QString &folder);

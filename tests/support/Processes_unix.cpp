@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <csignal>
 #include <sys/mount.h>
@@ -59,14 +60,25 @@ bool OpenFilesKeepTheirFolder()
 
 QString SmallFolder(const QString &inside)
 {
-    QString folder = inside + QStringLiteral("/small");
-    if (!QDir().mkpath(folder) ||
-        ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=300k") != 0)
+    // The drive is mounted one level up, so that a folder of it goes when the drive does.
+    const QString drive = inside + QStringLiteral("/small");
+    const QString folder = drive + QStringLiteral("/videos");
+    if (!QDir().mkpath(drive) ||
+        ::mount("tmpfs", QFile::encodeName(drive).constData(), "tmpfs", 0, "size=300k") != 0 ||
+        !QDir().mkpath(folder))
         return QString();
     return folder;
 }
 
+bool ChangeSmallDrive(const QString &folder, SmallDriveChange change)
+{
+    const QByteArray drive = QFile::encodeName(QFileInfo(folder).path());
+    if (change == SmallDriveChange::GoesAway)
+        return ::umount2(drive.constData(), MNT_DETACH) == 0;
+    return ::mount("tmpfs", drive.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=300k") == 0;
+}
+
 void ReleaseSmallFolder(const QString &folder)
 {
-    ::umount(QFile::encodeName(folder).constData());
+    ::umount2(QFile::encodeName(QFileInfo(folder).path()).constData(), MNT_DETACH);
 }

@@ -1,10 +1,11 @@
 #include "Processes.h"
 
 #include <QDir>
-#include <windows.h>
+#include <QFileInfo>
 #include <psapi.h>
 #include <tlhelp32.h>
 #include <vector>
+#include <windows.h>
 
 bool ProcessRunning(qint64 pid)
 {
@@ -95,18 +96,39 @@ bool OpenFilesKeepTheirFolder()
     return true;
 }
 
+namespace {
+// The host's folder behind the small drive that the test run mapped into the Wine prefix.
+QString SmallDriveOnHost(const QString &folder)
+{
+    return HostPathOf(QFileInfo(folder).path());
+}
+} // namespace
+
 QString SmallFolder(const QString &inside)
 {
     Q_UNUSED(inside);
-    // A small drive that the test run mapped into the Wine prefix, named by its letter.
     const QString drive = qEnvironmentVariable("QUILLON_SMALL_DRIVE");
     const QString folder = drive + QStringLiteral("/qsmall"); // its own short form
-    if (drive.isEmpty() || !QDir().mkpath(folder))
+    if (drive.isEmpty() ||
+        RunOnHost(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                            QStringLiteral("-o"), QStringLiteral("size=300k"),
+                                            QStringLiteral("tmpfs"), SmallDriveOnHost(folder)}) !=
+            0 ||
+        !QDir().mkpath(folder))
         return QString();
     return folder;
 }
 
+bool ChangeSmallDrive(const QString &folder, SmallDriveChange change)
+{
+    const QString drive = SmallDriveOnHost(folder);
+    if (change == SmallDriveChange::GoesAway)
+        return RunOnHost(QStringLiteral("umount"), {QStringLiteral("-l"), drive}) == 0;
+    return RunOnHost(QStringLiteral("mount"),
+                     {QStringLiteral("-o"), QStringLiteral("remount,ro"), drive}) == 0;
+}
+
 void ReleaseSmallFolder(const QString &folder)
 {
-    QDir(folder).removeRecursively();
+    RunOnHost(QStringLiteral("umount"), {QStringLiteral("-l"), SmallDriveOnHost(folder)});
 }
