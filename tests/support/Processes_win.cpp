@@ -2,10 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <vector>
+
+// windows.h first: the others build on it.
+#include <windows.h>
+
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <vector>
-#include <windows.h>
 
 bool ProcessRunning(qint64 pid)
 {
