@@ -33,6 +33,8 @@ draw_logo "$grey" PNG24:logo.png
 # Window icon, 48 x 48: the same drawing; and its twin at 96 x 96 for screens scaled to 200 %.
 convert logo.png -resize 48x48 -depth 8 -strip PNG24:icon.png
 convert logo.png -resize 96x96 -depth 8 -strip PNG24:icon@2x.png
+# Its twin for the windows' logos up to 160 pixels, much quicker to decode.
+convert logo.png -resize 160x160 -depth 8 -strip PNG24:logo-small.png
 
 # About photo, 1011 x 1182: an evening landscape with hills and a lake.
 convert -size 1011x700 gradient:'#23395b-#f4a259' \
@@ -53,4 +55,4 @@ for size in 48 64 128 256; do
 done
 rm -f /tmp/quillon-logo-clear.png
 
-ls -l logo.png icon.png icon@2x.png photo.jpg icons/
+ls -l logo.png logo-small.png icon.png icon@2x.png photo.jpg icons/

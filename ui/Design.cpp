@@ -45,6 +45,21 @@ QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, const Q
     return label;
 }
 
+namespace {
+// The picture's smaller twin ("-small" before the extension) where that is at least as large
+// as wanted: decoding the full logo took more than the rest of the main window together.
+QString PictureToDecode(const QString &resource, const QSize &wanted)
+{
+    const int dot = resource.lastIndexOf(QLatin1Char('.'));
+    const QString twin = resource.left(dot) + QStringLiteral("-small") + resource.mid(dot);
+    const QSize twinSize = QImageReader(twin).size(); // from its header alone
+    return twinSize.isValid() && twinSize.width() >= wanted.width() &&
+                   twinSize.height() >= wanted.height()
+               ? twin
+               : resource;
+}
+} // namespace
+
 QLabel *AddPicture(QWidget *parent, const char *name, const QString &resource, const QRect &rect)
 {
     auto *picture = new QLabel(parent);
@@ -54,8 +69,9 @@ QLabel *AddPicture(QWidget *parent, const char *name, const QString &resource, c
     // Decoded straight to the size shown, in the screen's own pixels: the full pictures would
     // take megabytes to hold, and a smaller one enlarged on a scaled screen looks soft.
     const qreal ratio = picture->devicePixelRatioF();
-    QImageReader reader(resource);
-    reader.setScaledSize(rect.size() * ratio);
+    const QSize wanted = rect.size() * ratio;
+    QImageReader reader(PictureToDecode(resource, wanted));
+    reader.setScaledSize(wanted);
     QPixmap pixmap = QPixmap::fromImage(reader.read());
     pixmap.setDevicePixelRatio(ratio);
     picture->setPixmap(pixmap);
