@@ -50,7 +50,7 @@ namespace {
 // as wanted: decoding the full logo took more than the rest of the main window together.
 QString PictureToDecode(const QString &resource, const QSize &wanted)
 {
-    const int dot = resource.lastIndexOf(QLatin1Char('.'));
+    const qsizetype dot = resource.lastIndexOf(QLatin1Char('.'));
     const QString twin = resource.left(dot) + QStringLiteral("-small") + resource.mid(dot);
     const QSize twinSize = QImageReader(twin).size(); // from its header alone
     return twinSize.isValid() && twinSize.width() >= wanted.width() &&

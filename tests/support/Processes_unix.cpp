@@ -62,7 +62,7 @@ QString SmallFolder(const QString &inside)
 {
     // The drive is mounted one level up, so that a folder of it goes when the drive does.
     const QString drive = inside + QStringLiteral("/small");
-    const QString folder = drive + QStringLiteral("/videos");
+    QString folder = drive + QStringLiteral("/videos");
     if (!QDir().mkpath(drive) ||
         ::mount("tmpfs", QFile::encodeName(drive).constData(), "tmpfs", 0, "size=300k") != 0 ||
         !QDir().mkpath(folder))

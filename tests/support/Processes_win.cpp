@@ -111,7 +111,7 @@ QString SmallFolder(const QString &inside)
 {
     Q_UNUSED(inside);
     const QString drive = qEnvironmentVariable("QUILLON_SMALL_DRIVE");
-    const QString folder = drive + QStringLiteral("/qsmall"); // its own short form
+    QString folder = drive + QStringLiteral("/qsmall"); // its own short form
     if (drive.isEmpty() ||
         RunOnHost(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
                                             QStringLiteral("-o"), QStringLiteral("size=300k"),
