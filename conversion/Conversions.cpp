@@ -73,14 +73,18 @@ Conversions::Conversions(DesktopServices &services, QObject *parent)
         for (const RequestInput &input : std::exchange(waitingForTheCheck, {}))
             request(input);
     });
-    // Now, so that the answer is there before the first click.
+}
+
+void Conversions::checkConverter()
+{
     check.ask(LocateConverter(services));
 }
 
 bool Conversions::checkingConverter() const
 {
+    const QString program = LocateConverter(services);
     return !waitingForTheCheck.isEmpty() ||
-           check.state(LocateConverter(services)) == ConverterCheck::State::Asking;
+           (!program.isEmpty() && check.state(program) != ConverterCheck::State::Answered);
 }
 
 ConversionJob *Conversions::request(const RequestInput &input)

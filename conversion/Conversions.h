@@ -47,6 +47,9 @@ public:
     // or not yet: a click that comes while the converter is still asked for its version goes
     // on once it has answered.
     ConversionJob *request(const RequestInput &input);
+    // Asks the converter for its version, so that the answer is there before the first click.
+    void checkConverter();
+    // Whether a click now would first wait for the converter's answer.
     bool checkingConverter() const;
 
     bool isConverting(const QString &outputBase) const { return outputs.contains(outputBase); }

@@ -83,6 +83,7 @@ void TestConversions::init()
     dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/qXXXXXX");
     services = std::make_unique<FakeServices>();
     conversions = std::make_unique<Conversions>(*services);
+    conversions->checkConverter(); // as the main window does once it is on screen
     services->appFolder = dir->filePath("app");
     QDir().mkdir(services->appFolder);
     clip = dir->filePath("clip.avi");

@@ -19,7 +19,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QUrl>
+#include <utility>
 
 namespace {
 
@@ -377,4 +379,14 @@ void FrmQuillon::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     acceptChosenPath(path);
+}
+
+void FrmQuillon::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    // The converter is asked for its version once the window is on screen, not before: its
+    // start would hold the window back (under Windows for tens of milliseconds), and a user
+    // clicks later than it answers.
+    if (!std::exchange(painted, true))
+        QTimer::singleShot(0, &conversions, &Conversions::checkConverter);
 }

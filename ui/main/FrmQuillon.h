@@ -41,6 +41,7 @@ public:
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     // The program quits, as at the session's end: as endAll, but done before it returns,
@@ -65,6 +66,7 @@ private:
     Conversions conversions;
     FileChooser DialogOpen;
     int outerHeight = 0;
+    bool painted = false;
     QPointer<FrmAbout> frmAbout;
     QList<QPointer<QWidget>> converterWindows;
 

@@ -147,6 +147,8 @@ void TestFrmQuillon::startsAsDesigned()
     QVERIFY(!control<QPushButton>("cmdConvertCut")->isEnabled());
     QVERIFY(!control<QCheckBox>("chkCut")->isChecked());
     QCOMPARE(control<QLineEdit>("txtInput")->text(), QString());
+    // Once on screen, the converter is asked for its version before anyone clicks.
+    QTRY_COMPARE(services->versionQueries.size(), 1);
     for (const char *name : {"lblStartSec", "lblEndSec", "M10"})
         QCOMPARE(control<QLabel>(name)->text(), QString(".."));
     QCOMPARE(control<QTimeEdit>("tSTART")->time(), QTime(0, 0, 0));
