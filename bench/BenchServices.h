@@ -6,8 +6,8 @@
 #include <functional>
 
 // The real desktop services, but messages are noted instead of shown (nobody is there to
-// answer them), and a question is answered Yes. onProgramEnd runs when a started program has
-// ended, before the program's own end is handled.
+// answer them), and a question is answered Yes. onProgramEnd runs when the converter or the
+// prober has ended, before the program's own end is handled.
 class BenchServices : public QtDesktopServices
 {
 public:
@@ -18,7 +18,8 @@ public:
     StartResult startProgram(const QString &program, const QStringList &arguments, WindowMode mode,
                              ProgramCallbacks callbacks) override
     {
-        if (onProgramEnd) {
+        // The converter's version query is not one of the programs a conversion runs.
+        if (onProgramEnd && arguments != QStringList{QStringLiteral("-version")}) {
             callbacks.onEnd = [this, program, end = callbacks.onEnd](const ProcessEnd &ended) {
                 onProgramEnd(program);
                 if (end)

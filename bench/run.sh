@@ -200,8 +200,8 @@ ${table}
   accessibility bus" are those on the X server again, in a session bus of their own with
   at-spi's accessibility bus and Qt told to speak to it always (QT_LINUX_ACCESSIBILITY_ALWAYS_ON),
   as it does once a screen reader runs; no screen reader listens.
-- The conversion starts with a click on the main window once that has been painted, as a user
-  clicks a window already on screen.
+- The conversion starts with a click on the main window once that has been painted and the
+  converter has said its version, as a user clicks a window already on screen.
 - The event loop is checked, in runs of its own, by a 10 ms timer, not spun; a gap is how late
   a tick came beyond its 10 ms.
 - Start-up: the time from starting the process until it has shown its main window and ended,
