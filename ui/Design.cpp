@@ -45,21 +45,6 @@ QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, const Q
     return label;
 }
 
-namespace {
-// The picture's smaller twin ("-small" before the extension) where that is at least as large
-// as wanted: decoding the full logo took more than the rest of the main window together.
-QString PictureToDecode(const QString &resource, const QSize &wanted)
-{
-    const qsizetype dot = resource.lastIndexOf(QLatin1Char('.'));
-    const QString twin = resource.left(dot) + QStringLiteral("-small") + resource.mid(dot);
-    const QSize twinSize = QImageReader(twin).size(); // from its header alone
-    return twinSize.isValid() && twinSize.width() >= wanted.width() &&
-                   twinSize.height() >= wanted.height()
-               ? twin
-               : resource;
-}
-} // namespace
-
 QLabel *AddPicture(QWidget *parent, const char *name, const QString &resource, const QRect &rect)
 {
     auto *picture = new QLabel(parent);
@@ -70,7 +55,13 @@ QLabel *AddPicture(QWidget *parent, const char *name, const QString &resource, c
     // take megabytes to hold, and a smaller one enlarged on a scaled screen looks soft.
     const qreal ratio = picture->devicePixelRatioF();
     const QSize wanted = rect.size() * ratio;
-    QImageReader reader(PictureToDecode(resource, wanted));
+    // From the picture's smaller twin ("-small" before the extension) where that is large
+    // enough: decoding the full logo took more than the rest of the main window together.
+    const qsizetype dot = resource.lastIndexOf(QLatin1Char('.'));
+    QImageReader reader(resource.left(dot) + QStringLiteral("-small") + resource.mid(dot));
+    const QSize twin = reader.size(); // from its header alone
+    if (!twin.isValid() || twin.width() < wanted.width() || twin.height() < wanted.height())
+        reader.setFileName(resource);
     reader.setScaledSize(wanted);
     QPixmap pixmap = QPixmap::fromImage(reader.read());
     pixmap.setDevicePixelRatio(ratio);
