@@ -224,8 +224,7 @@ void TestFailingConverters::slowConverterLeavesTheWindowLive()
     ticks.start(10);
     sinceTick.start();
 
-    FrmQuillon main(*services);
-    main.show();
+    FrmQuillon main(*services); // it shows itself
     main.findChild<QLineEdit *>("txtInput")->setText(input);
     QTest::mouseClick(main.findChild<QPushButton *>("cmdConvert"), Qt::LeftButton);
     auto *chkCut = main.findChild<QCheckBox *>("chkCut");
